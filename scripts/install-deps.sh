@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs every Debian package Tarvo needs to build, run and test. Safe to run again.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config
+  qt6-base-dev qt6-base-dev-tools libgl-dev
+  libgumbo-dev libbenchmark-dev
+  fonts-wqy-microhei
+  iputils-ping iproute2
+  xvfb xauth trayer xdotool imagemagick x11-utils
+)
+
+apt_get() { apt-get -o DPkg::Lock::Timeout=300 "$@"; }
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+
+if ((${#missing[@]})); then
+  export DEBIAN_FRONTEND=noninteractive
+  apt_get update
+  apt_get install -y --no-install-recommends "${missing[@]}"
+fi

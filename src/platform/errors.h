@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QString>
+
+#include <exception>
+#include <utility>
+
+namespace tarvo::platform {
+
+// Run-time error numbers of the original runtime; callers and tests compare against them.
+enum class ErrorCode : int {
+    InvalidProcedureCall = 5,
+    Overflow = 6,
+    SubscriptOutOfRange = 9,
+    DivisionByZero = 11,
+    InvalidPropertyValue = 380,
+};
+
+class RuntimeError final : public std::exception {
+public:
+    explicit RuntimeError(ErrorCode code, QString detail = {});
+
+    ErrorCode code() const noexcept { return m_code; }
+    int number() const noexcept { return static_cast<int>(m_code); }
+    const QString& detail() const noexcept { return m_detail; }
+    const char* what() const noexcept override;
+
+private:
+    ErrorCode m_code;
+    QString m_detail;
+    QByteArray m_what;
+};
+
+[[noreturn]] void raise(ErrorCode code, const QString& detail = {});
+
+// Continue-on-error: one step of a handler runs here; when it fails the step is
+// abandoned and the handler goes on with its next one. Returns whether the step completed.
+template <typename Step> bool step(Step&& body) noexcept
+{
+    try {
+        std::forward<Step>(body)();
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+} // namespace tarvo::platform
