@@ -1,0 +1,122 @@
+#!/usr/bin/env python3
+"""Draws Tarvo's own artwork into resources/.
+
+Run from the repository root: python3 scripts/draw-artwork.py (needs python3-pil).
+The results are committed; the build only compiles them in.
+"""
+from pathlib import Path
+
+from PIL import Image, ImageDraw, ImageFont
+
+ROOT = Path(__file__).resolve().parent.parent / "resources"
+CJK_FONT = "/usr/share/fonts/truetype/wqy/wqy-microhei.ttc"
+
+WINDOW_BLUE = (22, 134, 199)
+
+# Seven latency brackets from best (green) to worst (red), then the offline state.
+RATING_COLOURS = [
+    (46, 204, 64), (120, 214, 60), (196, 214, 48), (240, 196, 40),
+    (244, 150, 36), (236, 96, 40), (214, 40, 40),
+]
+RATING_BARS = [4, 3, 3, 2, 2, 1, 0]
+OFFLINE_COLOUR = (140, 140, 140)
+
+
+def font(size):
+    try:
+        return ImageFont.truetype(CJK_FONT, size)
+    except OSError:
+        return ImageFont.load_default()
+
+
+def rating_icon(size, colour, bars, offline=False):
+    """A round lamp with signal bars: more bars, better latency."""
+    img = Image.new("RGBA", (size, size), (0, 0, 0, 0))
+    d = ImageDraw.Draw(img)
+    d.ellipse([0, 0, size - 1, size - 1], fill=colour + (255,), outline=(30, 30, 30, 255))
+    s = size / 16
+    if offline:
+        w = max(1, round(2 * s))
+        d.line([4 * s, 4 * s, 11 * s, 11 * s], fill=(255, 255, 255, 255), width=w)
+        d.line([4 * s, 11 * s, 11 * s, 4 * s], fill=(255, 255, 255, 255), width=w)
+        return img
+    for i in range(bars):
+        x0 = (3.5 + i * 3) * s
+        top = (11.5 - (i + 1) * 2.2) * s
+        d.rectangle([x0, top, x0 + 1.6 * s, 12 * s], fill=(255, 255, 255, 255))
+    return img
+
+
+def save_icon(path, draw, sizes=(16, 32)):
+    images = [draw(s) for s in sizes]
+    images[-1].save(path, format="ICO", sizes=[(s, s) for s in sizes],
+                    append_images=images[:-1])
+
+
+def app_icon(size):
+    """Tarvo's own icon: a gauge needle over a blue disc."""
+    img = Image.new("RGBA", (size, size), (0, 0, 0, 0))
+    d = ImageDraw.Draw(img)
+    d.ellipse([0, 0, size - 1, size - 1], fill=WINDOW_BLUE + (255,), outline=(255, 255, 255, 255))
+    s = size / 16
+    d.arc([2 * s, 3 * s, 14 * s, 15 * s], 180, 360, fill=(255, 255, 255, 255), width=max(1, round(s)))
+    d.line([8 * s, 9 * s, 12 * s, 5 * s], fill=(255, 220, 60, 255), width=max(1, round(1.5 * s)))
+    d.ellipse([7 * s, 8 * s, 9 * s, 10 * s], fill=(255, 255, 255, 255))
+    return img
+
+
+def gradient(size, top, bottom):
+    w, h = size
+    img = Image.new("RGB", size)
+    d = ImageDraw.Draw(img)
+    for y in range(h):
+        t = y / max(1, h - 1)
+        d.line([0, y, w, y], fill=tuple(round(a + (b - a) * t) for a, b in zip(top, bottom)))
+    return img
+
+
+def banner():
+    img = gradient((728, 90), (40, 160, 220), (16, 100, 170))
+    d = ImageDraw.Draw(img)
+    for x in range(0, 728, 24):
+        d.line([x, 90, x + 60, 0], fill=(60, 170, 225))
+    d.text((24, 18), "Tarvo 1.5", font=font(34), fill=(255, 255, 255))
+    d.text((28, 60), "网络监视", font=font(16), fill=(220, 240, 255))
+    return img
+
+
+def side_picture():
+    img = gradient((175, 96), (230, 244, 252), (170, 214, 240))
+    d = ImageDraw.Draw(img)
+    points = [(0, 80), (25, 70), (50, 74), (75, 50), (100, 58), (125, 30), (150, 40), (174, 20)]
+    d.line(points, fill=(2, 181, 236), width=3)
+    d.line([(x, y + 12) for x, y in points], fill=(142, 220, 99), width=2)
+    d.rectangle([0, 0, 174, 95], outline=(120, 170, 210))
+    return img
+
+
+def bar_back():
+    img = gradient((175, 17), (236, 242, 248), (206, 218, 230))
+    ImageDraw.Draw(img).rectangle([0, 0, 174, 16], outline=(120, 150, 180))
+    return img
+
+
+def bar_fore():
+    img = gradient((175, 17), (168, 236, 150), (96, 196, 86))
+    ImageDraw.Draw(img).rectangle([0, 0, 174, 16], outline=(60, 140, 60))
+    return img
+
+
+def main():
+    save_icon(ROOT / "icons/tarvo.ico", app_icon, sizes=(16, 32, 48))
+    for k, (colour, bars) in enumerate(zip(RATING_COLOURS, RATING_BARS)):
+        save_icon(ROOT / f"icons/rating{k}.ico", lambda s, c=colour, b=bars: rating_icon(s, c, b))
+    save_icon(ROOT / "icons/offline.ico", lambda s: rating_icon(s, OFFLINE_COLOUR, 0, offline=True))
+    banner().save(ROOT / "pictures/banner.gif")
+    side_picture().save(ROOT / "pictures/image1.gif")
+    bar_back().save(ROOT / "pictures/bar_back.gif")
+    bar_fore().save(ROOT / "pictures/bar_fore.gif")
+
+
+if __name__ == "__main__":
+    main()
