@@ -35,8 +35,7 @@ private:
 
 // Continue-on-error: one step of a handler runs here; when it fails the step is
 // abandoned and the handler goes on with its next one. Returns whether the step completed.
-template <typename Step> bool step(Step&& body) noexcept
-{
+template <typename Step> bool step(Step&& body) noexcept {
     try {
         std::forward<Step>(body)();
         return true;

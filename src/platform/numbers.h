@@ -17,10 +17,18 @@ qint32 toInt32(double value);
 // 16- and 32-bit integer operations.
 qint16 narrowInt16(qint64 value);
 qint32 narrowInt32(qint64 value);
-inline qint32 addInt32(qint32 a, qint32 b) { return narrowInt32(qint64(a) + b); }
-inline qint32 subInt32(qint32 a, qint32 b) { return narrowInt32(qint64(a) - b); }
-inline qint16 addInt16(qint16 a, qint16 b) { return narrowInt16(qint64(a) + b); }
-inline qint16 subInt16(qint16 a, qint16 b) { return narrowInt16(qint64(a) - b); }
+inline qint32 addInt32(qint32 a, qint32 b) {
+    return narrowInt32(qint64(a) + b);
+}
+inline qint32 subInt32(qint32 a, qint32 b) {
+    return narrowInt32(qint64(a) - b);
+}
+inline qint16 addInt16(qint16 a, qint16 b) {
+    return narrowInt16(qint64(a) + b);
+}
+inline qint16 subInt16(qint16 a, qint16 b) {
+    return narrowInt16(qint64(a) - b);
+}
 
 // Formats with a pattern of the original runtime: "0", "0%", "0.0%", "0.00%",
 // "###,###,###,###,##0". Rounds halves away from zero; "," groups thousands with the

@@ -38,7 +38,7 @@ private:
 // ("ucProgressBar(0)" for element 0 of a control array), read from a JSON resource.
 class FormResource final {
 public:
-    static FormResource load(const QString& path); // empty resource when unreadable
+    static FormResource load(const QString& path);     // empty resource when unreadable
     PropertyBag bag(const QString& controlName) const; // empty bag when absent
     bool contains(const QString& controlName) const;
 

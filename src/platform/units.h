@@ -10,10 +10,12 @@ inline constexpr int DotsPerInch = 96;
 
 // Twips to whole pixels, halves to even.
 int twipsToPixels(int twips);
-constexpr int pixelsToTwips(int pixels) { return pixels * TwipsPerPixel; }
+constexpr int pixelsToTwips(int pixels) {
+    return pixels * TwipsPerPixel;
+}
 
 // Picture sizes are reported in HIMETRIC (hundredths of a millimetre).
-int pixelsToHimetric(int pixels);   // pixels x 2540 / 96, nearest
+int pixelsToHimetric(int pixels);         // pixels x 2540 / 96, nearest
 double himetricToPixels(double himetric); // exact, unrounded
 QSize himetricToPixels(QSize himetric);   // each side rounded halves to even
 

@@ -3,10 +3,9 @@
 #include <QEvent>
 #include <QObject>
 #include <QPointer>
+#include <QWidget> // QPointer<QWidget> needs the complete type in the inline accessors
 
 #include <functional>
-
-class QWidget;
 
 namespace tarvo::platform {
 
