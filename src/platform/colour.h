@@ -10,12 +10,13 @@ namespace tarvo::platform {
 // 32-bit colour in the layout 0x00BBGGRR; a set high bit names system colour n (0x80000000 + n).
 using OleColor = quint32;
 
-constexpr OleColor rgb(int red, int green, int blue)
-{
+constexpr OleColor rgb(int red, int green, int blue) {
     return OleColor(red & 0xFF) | (OleColor(green & 0xFF) << 8) | (OleColor(blue & 0xFF) << 16);
 }
 
-constexpr bool isSystemColour(OleColor c) { return (c & 0x80000000u) != 0; }
+constexpr bool isSystemColour(OleColor c) {
+    return (c & 0x80000000u) != 0;
+}
 
 namespace syscolour {
 inline constexpr OleColor ScrollBar = 0x80000000;

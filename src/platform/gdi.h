@@ -37,6 +37,9 @@ void setPixel(QImage& image, QPoint at, const QColor& colour);
 // Copies srcRect of src to dstTopLeft of dst; src and dst may be the same image and the
 // regions may overlap (scrolling). Parts outside either image are clipped.
 void bitBlt(QImage& dst, QPoint dstTopLeft, const QImage& src, const Rect& srcRect);
+// Like bitBlt, but a source with an alpha channel is laid over the destination (source
+// over), as icons and transparent pictures are drawn. An opaque source is copied exactly.
+void alphaBlt(QImage& dst, QPoint dstTopLeft, const QImage& src, const Rect& srcRect);
 
 // DrawText format flags, with the original's values.
 enum TextFlag : unsigned {
@@ -57,8 +60,10 @@ enum TextFlag : unsigned {
 int drawText(QImage& image, const QString& text, const Rect& rect, unsigned flags,
              const QFont& font, const QColor& colour);
 
-// CreateFont's rules: a negative height is the character height in pixels, a positive
-// one the cell height; escapement in tenths of a degree; weight 100..900.
+// CreateFont's rules: a negative height is the character height in pixels (the QFont
+// pixel size), a positive one the cell height (ascent + descent), 0 a default of 12
+// pixels; weight 100..900 (0 is normal). A QFont cannot carry a rotation, so the
+// escapement (tenths of a degree) is accepted and ignored: text is drawn upright.
 QFont createFont(int height, int escapement, int weight, bool italic, bool underline,
                  bool strikeout, const QString& face);
 

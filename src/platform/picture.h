@@ -45,6 +45,7 @@ private:
     QImage m_image;
     QIcon m_icon;
     QString m_source;
+    quintptr m_handle = 0; // from a counter, so a freed picture's identity is never reused
 };
 
 bool isEmpty(const Picture& picture); // missing, or of type None

@@ -5,6 +5,7 @@
 #include "platform/gdi.h"
 #include "platform/picture.h"
 
+#include <QFont>
 #include <QImage>
 #include <QRegion>
 #include <QSize>
@@ -29,7 +30,7 @@ public:
     OleColor backColor() const { return m_backColor; }
     void setBackColor(OleColor colour); // clears, as the original does
     const Picture& picture() const { return m_picture; }
-    void setPicture(Picture picture);   // background picture; clears
+    void setPicture(Picture picture); // background picture; clears
     const Font& font() const { return m_font; }
     void setFont(Font font);
     OleColor foreColor() const { return m_foreColor; }
@@ -71,6 +72,8 @@ private:
     OleColor m_foreColor = syscolour::ButtonText;
     Picture m_picture;
     Font m_font;
+    QFont m_qfont;         // m_font resolved once, not per text output
+    QRegion m_wholeRegion; // the whole image, shared into m_dirty without allocating
     double m_currentX = 0;
     double m_currentY = 0;
     QRegion m_dirty;
