@@ -1,0 +1,81 @@
+#pragma once
+
+#include "platform/iftable.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+namespace tarvo::platform {
+
+// One row of a fake interface table, in the fields of the table's row layout.
+struct FakeIfRow {
+    QString name;
+    quint32 index = 0;
+    quint32 type = iftype::Ethernet;
+    quint32 mtu = 1500;
+    quint32 speed = 0;
+    QByteArray physAddr;                // at most 8 bytes are written
+    std::optional<quint32> physAddrLen; // default: physAddr's length
+    quint32 adminStatus = 1;
+    quint32 operStatus = 5;
+    quint32 lastChange = 0;
+    quint32 inOctets = 0;
+    quint32 inUcastPkts = 0;
+    quint32 inNUcastPkts = 0;
+    quint32 inDiscards = 0;
+    quint32 inErrors = 0;
+    quint32 inUnknownProtos = 0;
+    quint32 outOctets = 0;
+    quint32 outUcastPkts = 0;
+    quint32 outNUcastPkts = 0;
+    quint32 outDiscards = 0;
+    quint32 outErrors = 0;
+    quint32 outQLen = 0;
+    QByteArray descr;                // ANSI bytes, at most 256 are written
+    std::optional<quint32> descrLen; // default: descr's length
+};
+
+// An interface table built from row descriptions, honouring the table call's contract,
+// with knobs for the faults a real source can show.
+class FakeInterfaceTable final : public IInterfaceTable {
+public:
+    FakeInterfaceTable() = default;
+    explicit FakeInterfaceTable(std::vector<FakeIfRow> rows);
+
+    std::vector<FakeIfRow>& rows() { return m_rows; }
+    void setRows(std::vector<FakeIfRow> rows) { m_rows = std::move(rows); }
+
+    // Every call returns this code instead (for example 50, no such table).
+    void setForcedResult(std::optional<quint32> code) { m_forcedResult = code; }
+    // After the next size query these rows join the table (once), so that the fetch that
+    // follows finds it larger than announced.
+    void setGrowAfterSizeQuery(std::vector<FakeIfRow> rows) { m_growRows = std::move(rows); }
+    // The size query under-reports by this many bytes and the fetch then fills only the
+    // smaller buffer, still returning success: a truncated table.
+    void setSizeShortfall(quint32 bytes) { m_sizeShortfall = bytes; }
+    // The fetched table claims this many rows, whatever it holds.
+    void setRowCountOverride(std::optional<quint32> rows) { m_rowCountOverride = rows; }
+
+    int sizeQueries() const { return m_sizeQueries; }
+    int fetches() const { return m_fetches; }
+
+    quint32 getIfTable(quint8* table, quint32* size, bool order) override;
+
+    // The 860 bytes of one row, and a whole table, in the system's layout.
+    static QByteArray rowBytes(const FakeIfRow& row);
+    static QByteArray tableBytes(const std::vector<FakeIfRow>& rows);
+
+private:
+    std::vector<FakeIfRow> m_rows;
+    std::vector<FakeIfRow> m_growRows;
+    std::optional<quint32> m_forcedResult;
+    std::optional<quint32> m_rowCountOverride;
+    quint32 m_sizeShortfall = 0;
+    int m_sizeQueries = 0;
+    int m_fetches = 0;
+};
+
+} // namespace tarvo::platform
