@@ -1,0 +1,86 @@
+#include "main/speed.h"
+
+#include "platform/errors.h"
+#include "platform/numbers.h"
+#include "services/command.h"
+#include "services/web.h"
+
+#include <QPlainTextEdit>
+#include <QRegularExpression>
+
+#include <cmath>
+#include <optional>
+
+namespace tarvo {
+
+namespace {
+
+// A number as the runtime's integer conversion takes it: blanks around it allowed,
+// a fraction rounded half to even.
+qint16 toInteger(QStringView text) {
+    bool ok = false;
+    const double value = text.trimmed().toDouble(&ok);
+    if (!ok || !std::isfinite(value))
+        platform::raise(platform::ErrorCode::InvalidProcedureCall,
+                        QStringLiteral("not a number: ") + text.toString());
+    return platform::toInt16(value);
+}
+
+// Windows: "Minimum = 1ms, Maximum = 40ms, Average = 23ms".
+std::optional<qint16> windowsAverage(const QString& output) {
+    const qsizetype at = output.indexOf(u"Average", 0, Qt::CaseInsensitive);
+    if (at < 0)
+        return std::nullopt;
+    // Past "Average" and the " = " that follows it.
+    const QString rest = output.mid(at + 7 + 3);
+    const qsizetype unit = rest.indexOf(u'm', 0, Qt::CaseInsensitive);
+    if (unit < 0)
+        platform::raise(platform::ErrorCode::InvalidProcedureCall,
+                        QStringLiteral("no unit after the average"));
+    return toInteger(QStringView(rest).left(unit));
+}
+
+// iputils: "rtt min/avg/max/mdev = 0.031/23.4/0.050/0.008 ms"; busybox writes
+// "round-trip min/avg/max = ...".
+std::optional<qint16> iputilsAverage(const QString& output) {
+    static const QRegularExpression head(QStringLiteral("(?:rtt|round-trip) min/avg/max"));
+    const QRegularExpressionMatch found = head.match(output);
+    if (!found.hasMatch())
+        return std::nullopt;
+    static const QRegularExpression line(
+        QStringLiteral("(?:/mdev)? = ([0-9]+(?:\\.[0-9]+)?)/([0-9]+(?:\\.[0-9]+)?)/"
+                       "([0-9]+(?:\\.[0-9]+)?)(?:/[0-9]+(?:\\.[0-9]+)?)? ms"));
+    const QRegularExpressionMatch numbers =
+        line.match(output, found.capturedEnd(), QRegularExpression::NormalMatch,
+                   QRegularExpression::AnchorAtOffsetMatchOption);
+    if (!numbers.hasMatch())
+        platform::raise(platform::ErrorCode::InvalidProcedureCall,
+                        QStringLiteral("malformed round-trip line"));
+    return toInteger(numbers.capturedView(2));
+}
+
+} // namespace
+
+qint16 parsePingAverage(const QString& output) {
+    if (const auto average = windowsAverage(output))
+        return *average;
+    if (const auto average = iputilsAverage(output))
+        return *average;
+    return PingNoAnswer;
+}
+
+qint16 PingLatency(const QString& host, QPlainTextEdit* text1, platform::IHostResolver& resolver,
+                   platform::IProcessLauncher& launcher) {
+    if (text1 == nullptr)
+        platform::raise(platform::ErrorCode::InvalidProcedureCall, QStringLiteral("no text box"));
+    const QString address = ResolveHostAddress(resolver, host);
+    text1->setPlainText(QString());
+    // Only a plain IPv4 address goes on the command line: no name, no option, nothing
+    // the argument splitter could turn into more arguments.
+    if (!isDottedIPv4(address))
+        return PingNoAnswer;
+    RunCommand(launcher, platform::pingCommandLine(address), text1);
+    return parsePingAverage(text1->toPlainText());
+}
+
+} // namespace tarvo

@@ -1,0 +1,205 @@
+#include "platform/connection.h"
+
+#include "platform/codepage.h"
+#include "platform/linux/netlink.h"
+#include "platform/linux/nmname.h"
+
+#include <QString>
+
+#include <linux/if.h>
+#include <linux/if_arp.h>
+#include <sys/socket.h>
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <optional>
+#include <vector>
+
+namespace tarvo::platform {
+
+namespace {
+
+struct DefaultRoute {
+    int family = 0;
+    int ifindex = 0;
+    quint32 priority = 0;
+};
+
+struct Routes {
+    bool any = false; // the main table holds routes at all
+    std::vector<DefaultRoute> defaults;
+};
+
+struct Link {
+    QString name;
+    unsigned type = 0;
+    unsigned flags = 0;
+    int operstate = IF_OPER_UNKNOWN;
+};
+
+template <typename T> T scalar(const rtattr& attribute) {
+    T value{};
+    if (linux_::attributeLength(attribute) >= sizeof value)
+        std::memcpy(&value, linux_::attributeData(attribute), sizeof value);
+    return value;
+}
+
+void readRoute(const nlmsghdr& message, Routes& routes) {
+    if (message.nlmsg_type != RTM_NEWROUTE || message.nlmsg_len < NLMSG_LENGTH(sizeof(rtmsg)))
+        return;
+    rtmsg header;
+    std::memcpy(&header, NLMSG_DATA(&message), sizeof header);
+    if ((header.rtm_family != AF_INET && header.rtm_family != AF_INET6) ||
+        header.rtm_type != RTN_UNICAST)
+        return;
+
+    quint32 table = header.rtm_table;
+    DefaultRoute route;
+    route.family = header.rtm_family;
+    linux_::forEachAttribute(message, sizeof(rtmsg), [&](const rtattr& attribute) {
+        switch (attribute.rta_type) {
+        case RTA_TABLE:
+            table = scalar<quint32>(attribute);
+            break;
+        case RTA_OIF:
+            route.ifindex = scalar<int>(attribute);
+            break;
+        case RTA_PRIORITY:
+            route.priority = scalar<quint32>(attribute);
+            break;
+        case RTA_MULTIPATH:
+            // Several next hops: the first one's interface stands for the route.
+            if (route.ifindex == 0 && linux_::attributeLength(attribute) >= sizeof(rtnexthop)) {
+                rtnexthop hop;
+                std::memcpy(&hop, linux_::attributeData(attribute), sizeof hop);
+                route.ifindex = hop.rtnh_ifindex;
+            }
+            break;
+        default:
+            break;
+        }
+    });
+    if (table != RT_TABLE_MAIN)
+        return;
+    routes.any = true;
+    if (header.rtm_dst_len == 0 && route.ifindex > 0)
+        routes.defaults.push_back(route);
+}
+
+void readLink(const nlmsghdr& message, std::map<int, Link>& links) {
+    if (message.nlmsg_type != RTM_NEWLINK || message.nlmsg_len < NLMSG_LENGTH(sizeof(ifinfomsg)))
+        return;
+    ifinfomsg header;
+    std::memcpy(&header, NLMSG_DATA(&message), sizeof header);
+    Link link;
+    link.type = header.ifi_type;
+    link.flags = header.ifi_flags;
+    linux_::forEachAttribute(message, sizeof(ifinfomsg), [&](const rtattr& attribute) {
+        if (attribute.rta_type == IFLA_IFNAME) {
+            const auto* text = static_cast<const char*>(linux_::attributeData(attribute));
+            link.name = QString::fromLocal8Bit(
+                text, qsizetype(qstrnlen(text, linux_::attributeLength(attribute))));
+        } else if (attribute.rta_type == IFLA_OPERSTATE) {
+            link.operstate = scalar<quint8>(attribute);
+        }
+    });
+    links[header.ifi_index] = link;
+}
+
+bool isUp(const Link& link) {
+    // Virtual interfaces without carrier tracking report "unknown" while working.
+    return (link.flags & IFF_UP) != 0 &&
+           (link.operstate == IF_OPER_UP || link.operstate == IF_OPER_UNKNOWN);
+}
+
+// Connected when a default route of the main table leaves through an interface that is up.
+class RouteConnectionSource final : public IConnectionSource {
+public:
+    bool query(quint32& flags, std::span<char> name) override;
+
+private:
+    std::optional<Routes> readRoutes();
+    std::optional<std::map<int, Link>> readLinks();
+
+    linux_::NetlinkSocket m_socket;
+    NetworkManagerNames m_names;
+};
+
+std::optional<Routes> RouteConnectionSource::readRoutes() {
+    // A dump the kernel marks as interrupted (the table changed meanwhile) is asked again.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        Routes routes;
+        rtmsg request{};
+        request.rtm_family = AF_UNSPEC;
+        if (m_socket.dump(RTM_GETROUTE, &request, sizeof request,
+                          [&](const nlmsghdr& message) { readRoute(message, routes); }))
+            return routes;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::map<int, Link>> RouteConnectionSource::readLinks() {
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        std::map<int, Link> links;
+        ifinfomsg request{};
+        request.ifi_family = AF_UNSPEC;
+        if (m_socket.dump(RTM_GETLINK, &request, sizeof request,
+                          [&](const nlmsghdr& message) { readLink(message, links); }))
+            return links;
+    }
+    return std::nullopt;
+}
+
+bool RouteConnectionSource::query(quint32& flags, std::span<char> name) {
+    flags = 0;
+    if (!name.empty())
+        name[0] = '\0';
+
+    const std::optional<Routes> routes = readRoutes();
+    if (!routes)
+        return false;
+    if (routes->any)
+        flags |= connflag::Configured;
+    if (routes->defaults.empty())
+        return false;
+    const std::optional<std::map<int, Link>> links = readLinks();
+    if (!links)
+        return false;
+
+    // IPv4 before IPv6, then the route the kernel prefers (lowest metric).
+    std::vector<DefaultRoute> defaults = routes->defaults;
+    std::stable_sort(defaults.begin(), defaults.end(),
+                     [](const DefaultRoute& a, const DefaultRoute& b) {
+                         if ((a.family == AF_INET) != (b.family == AF_INET))
+                             return a.family == AF_INET;
+                         return a.priority < b.priority;
+                     });
+    const Link* chosen = nullptr;
+    for (const DefaultRoute& route : defaults) {
+        const auto found = links->find(route.ifindex);
+        if (found != links->end() && isUp(found->second)) {
+            chosen = &found->second;
+            break;
+        }
+    }
+    if (chosen == nullptr)
+        return false;
+
+    flags |= chosen->type == ARPHRD_PPP ? connflag::Modem : connflag::Lan;
+
+    QString label = m_names.connectionName(chosen->name).value_or(chosen->name);
+    const QByteArray bytes = toAnsiField(label, int(name.size()));
+    std::copy(bytes.begin(), bytes.end(), name.begin());
+    if (size_t(bytes.size()) < name.size())
+        name[size_t(bytes.size())] = '\0';
+    return true;
+}
+
+} // namespace
+
+std::unique_ptr<IConnectionSource> createConnectionSource() {
+    return std::make_unique<RouteConnectionSource>();
+}
+
+} // namespace tarvo::platform

@@ -1,0 +1,110 @@
+#include "platform/codepage.h"
+#include "platform/fake/fakeresolver.h"
+#include "platform/resolver.h"
+#include "services/web.h"
+
+#include <QtTest>
+
+using namespace tarvo;
+
+class TestWeb final : public QObject {
+    Q_OBJECT
+
+private slots:
+    void resolvesThroughTheSystem_data();
+    void resolvesThroughTheSystem();
+    void writesAddressBytes_data();
+    void writesAddressBytes();
+    void handsTheNameOnAsAnsi();
+    void recognisesDottedAddresses_data();
+    void recognisesDottedAddresses();
+};
+
+void TestWeb::resolvesThroughTheSystem_data() {
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<QString>("address");
+    QTest::newRow("localhost") << "localhost"
+                               << "127.0.0.1";
+    QTest::newRow("dotted address") << "10.0.0.5"
+                                    << "10.0.0.5";
+    QTest::newRow("another dotted address") << "192.168.1.20"
+                                            << "192.168.1.20";
+    QTest::newRow("name that cannot exist") << "no-such-host.invalid"
+                                            << "";
+    QTest::newRow("empty") << ""
+                           << "";
+    QTest::newRow("NUL inside the name") << QString("localhost") + QChar(0) + "x.invalid"
+                                         << "";
+}
+
+void TestWeb::resolvesThroughTheSystem() {
+    QFETCH(QString, host);
+    QFETCH(QString, address);
+    auto resolver = platform::createHostResolver();
+    const QString before = host;
+    QCOMPARE(ResolveHostAddress(*resolver, host), address);
+    QCOMPARE(host, before);
+}
+
+void TestWeb::writesAddressBytes_data() {
+    QTest::addColumn<int>("a");
+    QTest::addColumn<int>("b");
+    QTest::addColumn<int>("c");
+    QTest::addColumn<int>("d");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("10.0.0.5") << 10 << 0 << 0 << 5 << "10.0.0.5";
+    QTest::newRow("all zero") << 0 << 0 << 0 << 0 << "0.0.0.0";
+    QTest::newRow("all ones") << 255 << 255 << 255 << 255 << "255.255.255.255";
+    QTest::newRow("no leading zeros") << 1 << 20 << 100 << 7 << "1.20.100.7";
+}
+
+void TestWeb::writesAddressBytes() {
+    QFETCH(int, a);
+    QFETCH(int, b);
+    QFETCH(int, c);
+    QFETCH(int, d);
+    QFETCH(QString, text);
+    platform::FakeHostResolver resolver;
+    resolver.add("probe", {quint8(a), quint8(b), quint8(c), quint8(d)});
+    QCOMPARE(ResolveHostAddress(resolver, "probe"), text);
+    QVERIFY(isDottedIPv4(text));
+}
+
+void TestWeb::handsTheNameOnAsAnsi() {
+    platform::FakeHostResolver resolver;
+    const QString name = QStringLiteral("主机.example");
+    resolver.add(platform::toAnsi(name), {192, 168, 1, 20});
+    QCOMPARE(ResolveHostAddress(resolver, name), QStringLiteral("192.168.1.20"));
+    QCOMPARE(resolver.asked(), QByteArrayList{platform::toAnsi(name)});
+    QCOMPARE(ResolveHostAddress(resolver, "other"), QString());
+}
+
+void TestWeb::recognisesDottedAddresses_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("dotted");
+    QTest::newRow("plain") << "10.0.0.5" << true;
+    QTest::newRow("edges") << "0.255.0.255" << true;
+    QTest::newRow("empty") << "" << false;
+    QTest::newRow("three parts") << "10.0.5" << false;
+    QTest::newRow("five parts") << "1.2.3.4.5" << false;
+    QTest::newRow("empty part") << "1..3.4" << false;
+    QTest::newRow("trailing dot") << "1.2.3.4." << false;
+    QTest::newRow("over 255") << "1.2.3.256" << false;
+    QTest::newRow("leading zero") << "01.2.3.4" << false;
+    QTest::newRow("sign") << "+1.2.3.4" << false;
+    QTest::newRow("blank") << "1.2.3.4 " << false;
+    QTest::newRow("option") << "-f" << false;
+    QTest::newRow("name") << "localhost" << false;
+    QTest::newRow("IPv6") << "::1" << false;
+    QTest::newRow("trailing argument") << "1.2.3.4 -f" << false;
+    QTest::newRow("full-width digits") << QStringLiteral("１.2.3.4") << false;
+}
+
+void TestWeb::recognisesDottedAddresses() {
+    QFETCH(QString, text);
+    QFETCH(bool, dotted);
+    QCOMPARE(isDottedIPv4(text), dotted);
+}
+
+QTEST_MAIN(TestWeb)
+#include "test_web.moc"
