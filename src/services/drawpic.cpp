@@ -1,0 +1,205 @@
+#include "services/drawpic.h"
+
+#include "platform/codepage.h"
+#include "platform/errors.h"
+#include "platform/numbers.h"
+#include "platform/units.h"
+#include "platform/yield.h"
+
+#include <cstdlib>
+
+namespace tarvo {
+
+namespace gdi = platform::gdi;
+using platform::addInt32;
+using platform::subInt32;
+
+const QColor TrafficGraph::HeaderColour{219, 245, 255};
+const QColor TrafficGraph::BackgroundColour{255, 255, 255};
+const QColor TrafficGraph::GridColour{210, 245, 255};
+const QColor TrafficGraph::TextColour{0, 0, 0};
+const std::array<QColor, TrafficGraph::LineCount> TrafficGraph::LineColours{
+    QColor(2, 181, 236), QColor(142, 255, 99), QColor(255, 100, 100)};
+
+namespace {
+
+constexpr int LinePenWidth = 3;
+constexpr int GridPen = 3;       // quarter marks and the vertical mark, one pixel
+constexpr int MiddleGridPen = 4; // the middle mark, two pixels
+constexpr int ScaleInset = 25;   // rows of the box that a full-scale line stays below
+
+template <typename T> T element(std::span<const T> items, int index) {
+    if (index < 0 || std::size_t(index) >= items.size())
+        platform::raise(platform::ErrorCode::SubscriptOutOfRange);
+    return items[std::size_t(index)];
+}
+
+// The text reaches the system in its ANSI form, so what the code page cannot hold
+// shows as it would there.
+QString throughAnsi(const QString& text) {
+    return platform::fromAnsi(platform::toAnsi(text));
+}
+
+// A fresh memory context draws with the system font.
+QFont defaultDeviceFont() {
+    return gdi::createFont(16, 0, 400, false, false, false, QStringLiteral("System"));
+}
+
+} // namespace
+
+QString TrafficGraph::welcomeText() {
+    return QStringLiteral("\r\n\r\n 欢迎使用 Tarvo 1.5\r\n\r\n蓝线：可用的网络带宽\r\n"
+                          "红线： 正在上传的速度\r\n绿线： 正在下载的速度");
+}
+
+QString TrafficGraph::labelText(int line, std::span<const float> ratios,
+                                std::span<const qint16> values, const QLocale& locale) {
+    switch (line) {
+    case 0:
+        return platform::doubleToText(element(values, 0) / 10.0, locale) + QStringLiteral("/100");
+    case 1: {
+        const qint16 download = element(values, 1);
+        if (download > 7)
+            return QString::number(download) + QStringLiteral("KB/S");
+        return {};
+    }
+    case 2: {
+        // Widened so that opposite extremes compare instead of overflowing.
+        const int difference = int(element(values, 2)) - int(element(values, 1));
+        if (std::abs(difference) > 15) {
+            const float speed = element(ratios, 2) * 200.0f;
+            return platform::singleToText(speed, locale) + QStringLiteral("KB/S");
+        }
+        return {};
+    }
+    default:
+        return {};
+    }
+}
+
+void TrafficGraph::draw(platform::Surface& pic, qint16 step, std::span<const float> ratios,
+                        std::span<const qint16> values) {
+    if (!m_initialised)
+        initialise(pic, step);
+
+    // Surfaces always measure in pixels; only the yield is left to do here.
+    platform::doEvents();
+
+    if (m_tick == CallsPerPiece - 1) {
+        m_tick = 0;
+        for (int line = 0; line < LineCount; ++line)
+            drawPiece(pic, line, ratios, values);
+        drawGridMarks(pic);
+    } else {
+        ++m_tick;
+    }
+
+    scrollAndShow(pic, step);
+}
+
+void TrafficGraph::initialise(platform::Surface& pic, qint16 step) {
+    const int w = pic.scaleWidth();
+    const int h = pic.scaleHeight();
+    const QImage::Format format =
+        pic.image().isNull() ? QImage::Format_RGB32 : pic.image().format();
+    const int bitmapWidth = int(step) + w + Margin;
+    m_bitmap = bitmapWidth > 0 && h > 0 ? QImage(bitmapWidth, h, format) : QImage();
+    m_bitmap.fill(Qt::black); // as a fresh compatible bitmap; only the rectangles are filled
+    m_currentFont = defaultDeviceFont();
+    m_initialised = true;
+
+    for (int line = 0; line < LineCount; ++line)
+        m_pens[std::size_t(line)] = gdi::Pen{LineColours[std::size_t(line)], LinePenWidth};
+    m_pens[GridPen] = gdi::Pen{GridColour, 1};
+    m_pens[MiddleGridPen] = gdi::Pen{GridColour, 2};
+    m_headerBrush = HeaderColour;
+    m_backgroundBrush = BackgroundColour;
+    for (int line = 0; line < LineCount; ++line)
+        m_current[std::size_t(line)] = Point{w, line + 1};
+
+    m_headerRect = gdi::Rect{0, 0, w, HeaderHeight};
+    m_graphRect = gdi::Rect{0, HeaderHeight, w + Margin, h};
+    m_labelRect = gdi::Rect{w - 30, 0, w + 12, 0};
+
+    gdi::fillRect(m_bitmap, m_graphRect, m_backgroundBrush);
+    gdi::fillRect(m_bitmap, m_headerRect, m_headerBrush);
+    gdi::drawText(m_bitmap, throughAnsi(welcomeText()), m_graphRect, gdi::DtCenter | gdi::DtTop,
+                  m_currentFont, TextColour);
+    copyHeader(pic);
+}
+
+void TrafficGraph::drawPiece(platform::Surface& pic, int line, std::span<const float> ratios,
+                             std::span<const qint16> values) {
+    const auto i = std::size_t(line);
+    Point& current = m_current[i];
+    const QPoint from(current.x, subInt32(pic.scaleHeight(), current.y));
+
+    const double scale = double(subInt32(pic.scaleHeight(), ScaleInset));
+    current.y = platform::toInt32(scale * double(element(ratios, line)) + line + 1);
+    const QPoint to(addInt32(current.x, PieceLength), subInt32(pic.scaleHeight(), current.y));
+    gdi::line(m_bitmap, from, to, m_pens[i]);
+
+    copyHeader(pic);
+    platform::doEvents();
+
+    if (current.y != m_previous[i].y) {
+        m_labelRect.top = subInt32(pic.scaleHeight(), current.y);
+        m_labelRect.bottom = addInt32(m_labelRect.top, LabelHeight);
+        m_currentFont = CreateLabelFont(platform::DotsPerInch, LabelPoints, 0);
+        const QString text = labelText(line, ratios, values);
+        if (!text.isEmpty())
+            gdi::drawText(m_bitmap, throughAnsi(text), m_labelRect, gdi::DtCenter | gdi::DtTop,
+                          m_currentFont, TextColour);
+    }
+    m_previous[i] = current;
+}
+
+void TrafficGraph::drawGridMarks(const platform::Surface& pic) {
+    const int w = pic.scaleWidth();
+    const int h = pic.scaleHeight();
+    const double scale = double(subInt32(h, ScaleInset));
+    const qint32 middle = platform::toInt32(scale / 2 + HeaderHeight);
+    const qint32 quarter = platform::toInt32(scale / 4 + HeaderHeight);
+    const qint32 threeQuarters = platform::toInt32(scale / 4 * 3 + HeaderHeight);
+    const qint32 end = addInt32(w, PieceLength);
+
+    gdi::line(m_bitmap, {w, middle}, {end, middle}, m_pens[MiddleGridPen]);
+    gdi::line(m_bitmap, {w, quarter}, {end, quarter}, m_pens[GridPen]);
+    gdi::line(m_bitmap, {w, threeQuarters}, {end, threeQuarters}, m_pens[GridPen]);
+    gdi::line(m_bitmap, {w, HeaderHeight}, {w, h}, m_pens[GridPen]);
+}
+
+void TrafficGraph::scrollAndShow(platform::Surface& pic, qint16 step) {
+    const int w = pic.scaleWidth();
+    const int h = pic.scaleHeight();
+    // The bitmap scrolls onto itself; its last columns, never overwritten, bring in
+    // fresh background from the right.
+    gdi::bitBlt(m_bitmap, {-int(step), HeaderHeight}, m_bitmap,
+                gdi::Rect{0, HeaderHeight, addInt32(w, Margin), addInt32(h, HeaderHeight)});
+    gdi::bitBlt(pic.image(), {0, HeaderHeight}, m_bitmap, gdi::Rect{0, HeaderHeight, w, h});
+    pic.markDirty(QRect(0, HeaderHeight, w, h - HeaderHeight));
+    pic.refresh();
+    platform::doEvents();
+}
+
+void TrafficGraph::copyHeader(platform::Surface& pic) const {
+    gdi::bitBlt(pic.image(), {0, 0}, m_bitmap, m_headerRect);
+    pic.markDirty(QRect(0, 0, m_headerRect.right, HeaderHeight));
+    pic.refresh();
+}
+
+void DrawTrafficGraph(platform::Surface& pic, qint16 step, std::span<const float> ratios,
+                      std::span<const qint16> values) {
+    // Module state lives for the whole run and is never released.
+    static TrafficGraph* const graph = new TrafficGraph;
+    graph->draw(pic, step, ratios, values);
+}
+
+QFont CreateLabelFont(int dpiY, qint16 points, qint32 angle) {
+    const int height = -gdi::mulDiv(points, dpiY, 72);
+    const qint32 escapement = platform::narrowInt32(qint64(angle) * 10);
+    return gdi::createFont(height, escapement, 400, false, false, false,
+                           QStringLiteral("Times New Roman"));
+}
+
+} // namespace tarvo

@@ -1,0 +1,89 @@
+#pragma once
+
+#include "platform/gdi.h"
+#include "platform/surface.h"
+
+#include <QFont>
+#include <QImage>
+#include <QLocale>
+#include <QString>
+
+#include <array>
+#include <span>
+
+namespace tarvo {
+
+// The scrolling traffic graph of the main window. Everything is drawn into an
+// off-screen bitmap a little wider than the box; the box only ever receives block
+// copies of it. Every call scrolls by `step` pixels; every eleventh call draws a new
+// ten-pixel piece of each line at the bitmap's right edge, just outside the visible
+// part, so that it scrolls into view.
+class TrafficGraph final {
+public:
+    static constexpr int LineCount = 3;
+    static constexpr int HeaderHeight = 20;
+    static constexpr int PieceLength = 10;
+    static constexpr int Margin = 13;        // bitmap columns beyond the box's width
+    static constexpr int CallsPerPiece = 11; // one drawing call in this many
+    static constexpr int LabelHeight = 15;
+    static constexpr int LabelPoints = 9;
+
+    static const QColor HeaderColour;
+    static const QColor BackgroundColour;
+    static const QColor GridColour;
+    static const QColor TextColour;
+    static const std::array<QColor, LineCount> LineColours; // bandwidth, download, upload
+
+    // The welcome text and legend shown on the first call.
+    static QString welcomeText();
+
+    // The label written beside line `line` when it has moved; empty for none.
+    static QString labelText(int line, std::span<const float> ratios,
+                             std::span<const qint16> values, const QLocale& locale = QLocale());
+
+    // One tick: scroll, on every eleventh call draw the pieces first, copy to the box.
+    // A coordinate that cannot be computed (overflow, not a number) raises a
+    // platform::RuntimeError; what was drawn up to there stays.
+    void draw(platform::Surface& pic, qint16 step, std::span<const float> ratios,
+              std::span<const qint16> values);
+
+    bool initialised() const { return m_initialised; }
+    const QImage& bitmap() const { return m_bitmap; }
+    qint32 tickCounter() const { return m_tick; }
+
+private:
+    struct Point {
+        qint32 x = 0;
+        qint32 y = 0;
+    };
+
+    void initialise(platform::Surface& pic, qint16 step);
+    void drawPiece(platform::Surface& pic, int line, std::span<const float> ratios,
+                   std::span<const qint16> values);
+    void drawGridMarks(const platform::Surface& pic);
+    void scrollAndShow(platform::Surface& pic, qint16 step);
+    void copyHeader(platform::Surface& pic) const;
+
+    bool m_initialised = false;
+    QImage m_bitmap;
+    std::array<platform::gdi::Pen, 5> m_pens;
+    QColor m_headerBrush;
+    QColor m_backgroundBrush;
+    qint32 m_tick = 0;
+    std::array<Point, LineCount> m_current;
+    std::array<Point, LineCount> m_previous;
+    platform::gdi::Rect m_headerRect;
+    platform::gdi::Rect m_graphRect;
+    platform::gdi::Rect m_labelRect;
+    QFont m_currentFont; // the memory context's font: its default until the first label
+};
+
+// One tick of the main window's graph, kept in module state for the whole run.
+void DrawTrafficGraph(platform::Surface& pic, qint16 step, std::span<const float> ratios,
+                      std::span<const qint16> values);
+
+// The label font: `points` high at `dpiY` dots per inch (character height, not cell),
+// turned by `angle` degrees, regular weight, Times New Roman or what stands in for it.
+QFont CreateLabelFont(int dpiY, qint16 points, qint32 angle);
+
+} // namespace tarvo

@@ -1,0 +1,513 @@
+#include "platform/errors.h"
+#include "platform/gdi.h"
+#include "platform/surface.h"
+#include "platform/yield.h"
+#include "services/drawpic.h"
+
+#include <QtTest>
+
+#include <array>
+#include <cmath>
+#include <limits>
+#include <span>
+#include <vector>
+
+using namespace tarvo;
+using platform::Surface;
+
+namespace {
+
+// The main window's graph box is 7095 x 2895 twips.
+const QSize MainBox(473, 193);
+const QSize SmallBox(200, 80);
+
+bool sameColour(QRgb pixel, const QColor& colour) {
+    return (pixel & 0xFFFFFF) == (colour.rgb() & 0xFFFFFF);
+}
+
+// Text ink: darker than any pen or brush of the graph.
+bool isInk(QRgb pixel) {
+    return qMax(qRed(pixel), qMax(qGreen(pixel), qBlue(pixel))) < 100;
+}
+
+int countInk(const QImage& image, const QRect& area) {
+    int count = 0;
+    const QRect clipped = area & image.rect();
+    for (int y = clipped.top(); y <= clipped.bottom(); ++y)
+        for (int x = clipped.left(); x <= clipped.right(); ++x)
+            count += isInk(image.pixel(x, y)) ? 1 : 0;
+    return count;
+}
+
+int countColour(const QImage& image, const QColor& colour) {
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            count += sameColour(image.pixel(x, y), colour) ? 1 : 0;
+    return count;
+}
+
+// A box and its graph, fed the same arguments every call unless told otherwise.
+struct Rig {
+    explicit Rig(QSize box, qint16 step = 1)
+        : pic(box)
+        , step(step) {}
+
+    void call(int times = 1) {
+        for (int n = 0; n < times; ++n)
+            graph.draw(pic, step, ratios, values);
+    }
+
+    int w() const { return pic.scaleWidth(); }
+    int h() const { return pic.scaleHeight(); }
+    // The label rectangle of a line at `newY`, as it sits after `scrolled` pixels.
+    QRect labelArea(int newY, int scrolled) const {
+        return QRect(w() - 30 - scrolled, h() - newY, 42, 15);
+    }
+
+    Surface pic;
+    TrafficGraph graph;
+    qint16 step;
+    std::array<float, 3> ratios{0.5f, 0.5f, 0.5f};
+    std::array<qint16, 4> values{0, 0, 0, 0};
+};
+
+int newY(const Rig& rig, int line) {
+    return qRound((rig.h() - 25) * double(rig.ratios[std::size_t(line)]) + line + 1);
+}
+
+} // namespace
+
+class TestDrawpic : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() {
+        platform::setYieldHandler([this] { ++m_yields; });
+    }
+    void cleanupTestCase() { platform::setYieldHandler({}); }
+
+    void firstCallSetsUpHeaderAndLegend_data();
+    void firstCallSetsUpHeaderAndLegend();
+    void legendStartsShiftedByStep();
+    void yieldsAtTheFixedPoints();
+    void onlyEveryEleventhCallDrawsPieces_data();
+    void onlyEveryEleventhCallDrawsPieces();
+    void pieceEndsOnItsRow_data();
+    void pieceEndsOnItsRow();
+    void labelText_data();
+    void labelText();
+    void labelsAppearByLine_data();
+    void labelsAppearByLine();
+    void unchangedHeightGetsNoNewLabel_data();
+    void unchangedHeightGetsNoNewLabel();
+    void gridMarksRoundHalvesToEven();
+    void gridMarksOnTheMainBox();
+    void headerStaysWhileGraphScrolls();
+    void graphAreaShiftsByStepPerCall_data();
+    void graphAreaShiftsByStepPerCall();
+    void faultyCoordinateReachesCaller_data();
+    void faultyCoordinateReachesCaller();
+    void labelFontFollowsCreateFontRules_data();
+    void labelFontFollowsCreateFontRules();
+    void moduleFunctionKeepsOneGraph();
+
+private:
+    int m_yields = 0;
+};
+
+void TestDrawpic::firstCallSetsUpHeaderAndLegend_data() {
+    QTest::addColumn<QSize>("box");
+    QTest::addColumn<int>("step");
+    QTest::newRow("main box") << MainBox << 1;
+    QTest::newRow("main box, step 3") << MainBox << 3;
+    QTest::newRow("small box") << SmallBox << 1;
+}
+
+void TestDrawpic::firstCallSetsUpHeaderAndLegend() {
+    QFETCH(QSize, box);
+    QFETCH(int, step);
+    QCOMPARE(TrafficGraph::welcomeText(),
+             QStringLiteral("\r\n\r\n 欢迎使用 Tarvo 1.5\r\n\r\n蓝线：可用的网络带宽\r\n"
+                            "红线： 正在上传的速度\r\n绿线： 正在下载的速度"));
+
+    Rig rig(box, qint16(step));
+    QVERIFY(!rig.graph.initialised());
+    rig.call();
+    QVERIFY(rig.graph.initialised());
+    QCOMPARE(rig.graph.bitmap().size(), QSize(step + box.width() + 13, box.height()));
+    QCOMPARE(rig.graph.tickCounter(), 1);
+
+    const QImage& shown = rig.pic.image();
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < box.width(); ++x)
+            QVERIFY2(sameColour(shown.pixel(x, y), TrafficGraph::HeaderColour),
+                     qPrintable(QStringLiteral("header pixel %1,%2").arg(x).arg(y)));
+
+    // Two empty lines come first, then the legend, centred in the (W + 13)-wide graph
+    // rectangle and already moved left by one step.
+    QCOMPARE(countInk(shown, QRect(0, 20, box.width(), 30)), 0);
+    const int ink = countInk(shown, QRect(0, 20, box.width(), box.height() - 20));
+    QVERIFY2(ink > 50, qPrintable(QString::number(ink)));
+    int left = box.width();
+    int right = -1;
+    for (int y = 20; y < box.height(); ++y)
+        for (int x = 0; x < box.width(); ++x)
+            if (isInk(shown.pixel(x, y))) {
+                left = qMin(left, x);
+                right = qMax(right, x);
+            }
+    if (left > 0 && right < box.width() - 1) { // not cut by the box's edges
+        const double centre = (left + right + 1) / 2.0;
+        const double expected = (box.width() + 13) / 2.0 - step;
+        QVERIFY2(std::abs(centre - expected) <= 3,
+                 qPrintable(QStringLiteral("%1 vs %2").arg(centre).arg(expected)));
+    }
+    // Everything else in the graph area is background.
+    for (int y = 20; y < box.height(); ++y)
+        for (int x = 0; x < box.width(); ++x) {
+            const QRgb pixel = shown.pixel(x, y);
+            QVERIFY(isInk(pixel) || sameColour(pixel, TrafficGraph::BackgroundColour));
+        }
+}
+
+void TestDrawpic::legendStartsShiftedByStep() {
+    Rig one(MainBox, 1);
+    Rig three(MainBox, 3);
+    one.call();
+    three.call();
+    const int w = MainBox.width();
+    const int h = MainBox.height();
+    QCOMPARE(three.pic.image().copy(0, 20, w - 3, h - 20),
+             one.pic.image().copy(2, 20, w - 3, h - 20));
+}
+
+void TestDrawpic::yieldsAtTheFixedPoints() {
+    Rig rig(SmallBox);
+    std::vector<int> perCall;
+    for (int n = 0; n < 22; ++n) {
+        m_yields = 0;
+        rig.call();
+        perCall.push_back(m_yields);
+    }
+    for (int n = 0; n < 22; ++n) {
+        const bool drawing = n == 10 || n == 21;
+        QCOMPARE(perCall[std::size_t(n)], drawing ? 5 : 2);
+    }
+}
+
+void TestDrawpic::onlyEveryEleventhCallDrawsPieces_data() {
+    QTest::addColumn<QSize>("box");
+    QTest::newRow("main box") << MainBox;
+    QTest::newRow("small box") << SmallBox;
+}
+
+void TestDrawpic::onlyEveryEleventhCallDrawsPieces() {
+    QFETCH(QSize, box);
+    Rig rig(box);
+    rig.ratios = {0.2f, 0.5f, 0.8f}; // apart, so no line hides another
+    for (int n = 1; n <= 10; ++n) {
+        rig.call();
+        for (const QColor& colour : TrafficGraph::LineColours)
+            QCOMPARE(countColour(rig.graph.bitmap(), colour), 0);
+    }
+    rig.call();
+    QCOMPARE(rig.graph.tickCounter(), 0);
+    std::array<int, 3> after11{};
+    for (std::size_t i = 0; i < 3; ++i) {
+        after11[i] = countColour(rig.graph.bitmap(), TrafficGraph::LineColours[i]);
+        QVERIFY2(after11[i] > 10, qPrintable(QString::number(after11[i])));
+    }
+    rig.call(10);
+    for (std::size_t i = 0; i < 3; ++i)
+        QCOMPARE(countColour(rig.graph.bitmap(), TrafficGraph::LineColours[i]), after11[i]);
+    rig.call(); // the 22nd
+    for (std::size_t i = 0; i < 3; ++i)
+        QVERIFY(countColour(rig.graph.bitmap(), TrafficGraph::LineColours[i]) > after11[i]);
+}
+
+void TestDrawpic::pieceEndsOnItsRow_data() {
+    QTest::addColumn<QSize>("box");
+    QTest::addColumn<int>("line");
+    QTest::addColumn<float>("ratio");
+    QTest::addColumn<int>("row");
+    for (const QSize box : {MainBox, SmallBox}) {
+        const QString size = QStringLiteral("%1x%2 ").arg(box.width()).arg(box.height());
+        for (int line = 0; line < 3; ++line) {
+            QTest::addRow("%sline %d at 0", qPrintable(size), line)
+                << box << line << 0.0f << box.height() - 1 - line;
+            QTest::addRow("%sline %d at 1", qPrintable(size), line)
+                << box << line << 1.0f << 24 - line;
+        }
+    }
+}
+
+void TestDrawpic::pieceEndsOnItsRow() {
+    QFETCH(QSize, box);
+    QFETCH(int, line);
+    QFETCH(float, ratio);
+    QFETCH(int, row);
+    Rig rig(box);
+    rig.ratios[std::size_t(line)] = ratio;
+    const QColor colour = TrafficGraph::LineColours[std::size_t(line)];
+
+    // The second piece runs level at the line's height.
+    rig.call(22);
+    const int w = box.width();
+    const QImage& bitmap = rig.graph.bitmap();
+    for (int x = w; x <= w + 6; ++x)
+        QVERIFY2(sameColour(bitmap.pixel(x, row), colour), qPrintable(QString::number(x)));
+    for (int offset : {-2, 2})
+        if (row + offset >= 20 && row + offset < box.height())
+            QVERIFY(!sameColour(bitmap.pixel(w + 3, row + offset), colour));
+
+    // Ten calls later it is on show.
+    rig.call(10);
+    QVERIFY(sameColour(rig.pic.image().pixel(w - 7, row), colour));
+    QVERIFY(sameColour(rig.pic.image().pixel(w - 4, row), colour));
+}
+
+void TestDrawpic::labelText_data() {
+    QTest::addColumn<int>("line");
+    QTest::addColumn<float>("ratio2");
+    QTest::addColumn<QList<int>>("values");
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QString>("expected");
+    const QString c = QStringLiteral("C");
+    QTest::newRow("full scale") << 0 << 0.0f << QList<int>{1000, 0, 0} << c << "100/100";
+    QTest::newRow("tenths") << 0 << 0.0f << QList<int>{45, 0, 0} << c << "4.5/100";
+    QTest::newRow("no trailing zero") << 0 << 0.0f << QList<int>{40, 0, 0} << c << "4/100";
+    QTest::newRow("zero") << 0 << 0.0f << QList<int>{0, 0, 0} << c << "0/100";
+    QTest::newRow("comma locale") << 0 << 0.0f << QList<int>{45, 0, 0} << "de_DE"
+                                  << "4,5/100";
+    QTest::newRow("download 7") << 1 << 0.0f << QList<int>{0, 7, 0} << c << "";
+    QTest::newRow("download 8") << 1 << 0.0f << QList<int>{0, 8, 0} << c << "8KB/S";
+    QTest::newRow("download negative") << 1 << 0.0f << QList<int>{0, -200, 0} << c << "";
+    QTest::newRow("upload 15 apart") << 2 << 0.5f << QList<int>{0, 10, 25} << c << "";
+    QTest::newRow("upload 16 apart") << 2 << 0.25f << QList<int>{0, 10, 26} << c << "50KB/S";
+    QTest::newRow("upload below") << 2 << 0.25f << QList<int>{0, 26, 10} << c << "50KB/S";
+    QTest::newRow("upload large, close") << 2 << 0.9f << QList<int>{0, 500, 510} << c << "";
+    QTest::newRow("single precision")
+        << 2 << 0.123456789f << QList<int>{0, 0, 100} << c << "24.69136KB/S";
+    QTest::newRow("extremes do not overflow")
+        << 2 << 0.5f << QList<int>{0, -32768, 32767} << c << "100KB/S";
+}
+
+void TestDrawpic::labelText() {
+    QFETCH(int, line);
+    QFETCH(float, ratio2);
+    QFETCH(QList<int>, values);
+    QFETCH(QString, locale);
+    QFETCH(QString, expected);
+    const std::array<float, 3> ratios{0.0f, 0.0f, ratio2};
+    std::array<qint16, 4> shorts{};
+    for (int i = 0; i < 3; ++i)
+        shorts[std::size_t(i)] = qint16(values[i]);
+    QCOMPARE(TrafficGraph::labelText(line, ratios, shorts, QLocale(locale)), expected);
+}
+
+void TestDrawpic::labelsAppearByLine_data() {
+    QTest::addColumn<int>("download");
+    QTest::addColumn<int>("upload");
+    QTest::addColumn<bool>("downloadLabel");
+    QTest::addColumn<bool>("uploadLabel");
+    QTest::newRow("download 7, upload close") << 7 << 7 << false << false;
+    QTest::newRow("download 8") << 8 << 8 << true << false;
+    QTest::newRow("upload 10 vs 26") << 10 << 26 << true << true;
+    QTest::newRow("upload 10 vs 25") << 10 << 25 << true << false;
+    QTest::newRow("upload only") << 0 << 40 << false << true;
+}
+
+void TestDrawpic::labelsAppearByLine() {
+    QFETCH(int, download);
+    QFETCH(int, upload);
+    QFETCH(bool, downloadLabel);
+    QFETCH(bool, uploadLabel);
+    Rig rig(MainBox);
+    rig.ratios = {0.5f, 0.3f, 0.7f}; // three label rows well apart
+    rig.values = {1000, qint16(download), qint16(upload), 0};
+    rig.call(11);
+    const QImage& bitmap = rig.graph.bitmap();
+    QVERIFY(countInk(bitmap, rig.labelArea(newY(rig, 0), 1)) > 10); // always labelled
+    QCOMPARE(countInk(bitmap, rig.labelArea(newY(rig, 1), 1)) > 0, downloadLabel);
+    QCOMPARE(countInk(bitmap, rig.labelArea(newY(rig, 2), 1)) > 0, uploadLabel);
+}
+
+void TestDrawpic::unchangedHeightGetsNoNewLabel_data() {
+    QTest::addColumn<float>("secondRatio");
+    QTest::addColumn<bool>("newLabel");
+    QTest::newRow("same height") << 0.5f << false;
+    QTest::newRow("less than a pixel") << 0.501f << false;
+    QTest::newRow("moved") << 0.6f << true;
+}
+
+void TestDrawpic::unchangedHeightGetsNoNewLabel() {
+    QFETCH(float, secondRatio);
+    QFETCH(bool, newLabel);
+    Rig rig(MainBox);
+    rig.values = {1000, 0, 0, 0}; // only line 0 is ever labelled
+    rig.call(21);
+    rig.ratios[0] = secondRatio;
+    rig.call();
+    // The first label has moved 12 pixels left by now; columns W + 1 .. W + 10 can
+    // only hold ink of a label written by the 22nd call.
+    const QRect fresh = rig.labelArea(newY(rig, 0), 1).adjusted(32, 0, -1, 0);
+    QCOMPARE(fresh.left(), MainBox.width() + 1);
+    QCOMPARE(countInk(rig.graph.bitmap(), fresh) > 0, newLabel);
+}
+
+void TestDrawpic::gridMarksRoundHalvesToEven() {
+    // H - 25 = 6: the quarter marks fall on 21.5 and 24.5, which go to 22 and 24.
+    Rig rig(QSize(60, 31));
+    rig.ratios = {0.0f, 0.0f, 0.0f};
+    rig.call(11);
+    const QImage& bitmap = rig.graph.bitmap();
+    const int x = 60 + 3;
+    QVERIFY(sameColour(bitmap.pixel(x, 22), TrafficGraph::GridColour));
+    QVERIFY(sameColour(bitmap.pixel(x, 24), TrafficGraph::GridColour));
+    QVERIFY(sameColour(bitmap.pixel(x, 25), TrafficGraph::BackgroundColour));
+}
+
+void TestDrawpic::gridMarksOnTheMainBox() {
+    Rig rig(MainBox);
+    rig.ratios = {0.0f, 0.0f, 0.0f};
+    rig.call(11);
+    const QImage& bitmap = rig.graph.bitmap();
+    const int w = MainBox.width();
+    const int h = MainBox.height();
+    for (int x = w; x < w + 9; ++x) {
+        QVERIFY(sameColour(bitmap.pixel(x, 62), TrafficGraph::GridColour));
+        QVERIFY(sameColour(bitmap.pixel(x, 104), TrafficGraph::GridColour));
+        QVERIFY(sameColour(bitmap.pixel(x, 146), TrafficGraph::GridColour));
+        QVERIFY(sameColour(bitmap.pixel(x, 61), TrafficGraph::BackgroundColour));
+        QVERIFY(sameColour(bitmap.pixel(x, 147), TrafficGraph::BackgroundColour));
+    }
+    for (int y = 20; y < h; ++y) // the vertical mark, drawn last, one step left now
+        QVERIFY2(sameColour(bitmap.pixel(w - 1, y), TrafficGraph::GridColour),
+                 qPrintable(QString::number(y)));
+}
+
+void TestDrawpic::headerStaysWhileGraphScrolls() {
+    Rig rig(MainBox);
+    rig.ratios = {1.0f, 1.0f, 1.0f}; // lines hug the header
+    rig.values = {1000, 100, 300, 0};
+    for (int n = 0; n < 60; ++n) {
+        rig.call();
+        const QImage& shown = rig.pic.image();
+        for (int y = 0; y < 20; ++y)
+            for (int x = 0; x < MainBox.width(); ++x)
+                if (!sameColour(shown.pixel(x, y), TrafficGraph::HeaderColour))
+                    QFAIL(qPrintable(QStringLiteral("call %1: %2,%3").arg(n).arg(x).arg(y)));
+    }
+    // The lines did reach the box just below the header.
+    bool lineBelowHeader = false;
+    for (int y = 20; y <= 26; ++y)
+        for (const QColor& colour : TrafficGraph::LineColours)
+            lineBelowHeader |= sameColour(rig.pic.image().pixel(MainBox.width() - 5, y), colour);
+    QVERIFY(lineBelowHeader);
+}
+
+void TestDrawpic::graphAreaShiftsByStepPerCall_data() {
+    QTest::addColumn<QSize>("box");
+    QTest::addColumn<int>("step");
+    QTest::newRow("main box, step 1") << MainBox << 1;
+    QTest::newRow("main box, step 2") << MainBox << 2;
+    QTest::newRow("small box, step 1") << SmallBox << 1;
+}
+
+void TestDrawpic::graphAreaShiftsByStepPerCall() {
+    QFETCH(QSize, box);
+    QFETCH(int, step);
+    Rig rig(box, qint16(step));
+    rig.values = {500, 50, 90, 0};
+    const int w = box.width();
+    const int h = box.height();
+    rig.call();
+    for (int n = 2; n <= 40; ++n) {
+        const QImage before = rig.pic.image().copy();
+        rig.ratios = {0.02f * n, 0.3f + 0.01f * n, 0.9f - 0.02f * n};
+        const bool drawing = rig.graph.tickCounter() == 10;
+        rig.call();
+        if (drawing)
+            continue; // labels are written over the right end of what is on show
+        const QImage& after = rig.pic.image();
+        QVERIFY2(after.copy(0, 20, w - step, h - 20) == before.copy(step, 20, w - step, h - 20),
+                 qPrintable(QStringLiteral("call %1").arg(n)));
+    }
+    // The legend has moved out of sight and the lines have come in.
+    QVERIFY(countColour(rig.pic.image(), TrafficGraph::LineColours[1]) > 0);
+}
+
+void TestDrawpic::faultyCoordinateReachesCaller_data() {
+    QTest::addColumn<QList<float>>("list");
+    QTest::addColumn<int>("code");
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    QTest::newRow("not a number") << QList<float>{nan, 0, 0} << int(platform::ErrorCode::Overflow);
+    QTest::newRow("infinite") << QList<float>{0, -inf, 0} << int(platform::ErrorCode::Overflow);
+    QTest::newRow("too large") << QList<float>{0, 0, 1e30f} << int(platform::ErrorCode::Overflow);
+    QTest::newRow("too few ratios")
+        << QList<float>{0, 0} << int(platform::ErrorCode::SubscriptOutOfRange);
+}
+
+void TestDrawpic::faultyCoordinateReachesCaller() {
+    QFETCH(QList<float>, list);
+    QFETCH(int, code);
+    const std::span<const float> ratios(list.constData(), std::size_t(list.size()));
+    Surface pic(SmallBox);
+    TrafficGraph graph;
+    const std::array<qint16, 4> values{0, 0, 0, 0};
+    const std::array<float, 3> good{0.5f, 0.5f, 0.5f};
+    // The arrays are only read on drawing calls.
+    for (int n = 0; n < 10; ++n)
+        graph.draw(pic, 1, ratios, values);
+    try {
+        graph.draw(pic, 1, ratios, values);
+        QFAIL("no error");
+    } catch (const platform::RuntimeError& error) {
+        QCOMPARE(error.number(), code);
+    }
+    // The graph goes on with the next call.
+    QCOMPARE(graph.tickCounter(), 0);
+    graph.draw(pic, 1, good, values);
+    QCOMPARE(graph.tickCounter(), 1);
+}
+
+void TestDrawpic::labelFontFollowsCreateFontRules_data() {
+    QTest::addColumn<int>("dpi");
+    QTest::addColumn<int>("points");
+    QTest::addColumn<int>("angle");
+    QTest::addColumn<int>("height");
+    QTest::newRow("9 pt at 96") << 96 << 9 << 0 << -12;
+    QTest::newRow("10 pt at 96 rounds down") << 96 << 10 << 0 << -13;
+    QTest::newRow("11 pt at 96 rounds up") << 96 << 11 << 0 << -15;
+    QTest::newRow("9 pt at 120") << 120 << 9 << 0 << -15;
+    QTest::newRow("turned") << 96 << 9 << 45 << -12;
+}
+
+void TestDrawpic::labelFontFollowsCreateFontRules() {
+    QFETCH(int, dpi);
+    QFETCH(int, points);
+    QFETCH(int, angle);
+    QFETCH(int, height);
+    const QFont expected = platform::gdi::createFont(height, angle * 10, 400, false, false, false,
+                                                     QStringLiteral("Times New Roman"));
+    QCOMPARE(CreateLabelFont(dpi, qint16(points), angle), expected);
+}
+
+void TestDrawpic::moduleFunctionKeepsOneGraph() {
+    Surface first(SmallBox);
+    const std::array<float, 3> ratios{0.0f, 0.0f, 0.0f};
+    const std::array<qint16, 4> values{0, 0, 0, 0};
+    DrawTrafficGraph(first, 1, ratios, values);
+    QVERIFY(sameColour(first.image().pixel(5, 5), TrafficGraph::HeaderColour));
+    // Set up once: a second box gets no header, only the graph area.
+    Surface second(SmallBox);
+    second.image().fill(Qt::black);
+    DrawTrafficGraph(second, 1, ratios, values);
+    QVERIFY(sameColour(second.image().pixel(5, 5), QColor(Qt::black)));
+    QVERIFY(sameColour(second.image().pixel(5, 70), TrafficGraph::BackgroundColour));
+}
+
+QTEST_MAIN(TestDrawpic)
+#include "test_drawpic.moc"
