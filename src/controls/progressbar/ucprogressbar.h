@@ -1,0 +1,125 @@
+#pragma once
+
+#include "controls/progressbar/progressbarmodel.h"
+#include "controls/progressbar/progressbarpainter.h"
+#include "platform/colour.h"
+#include "platform/font.h"
+#include "platform/picture.h"
+#include "platform/propertybag.h"
+#include "platform/surface.h"
+
+#include <QWidget>
+
+namespace tarvo {
+
+// A bar drawn from two pictures: the background picture (which also fixes the control's
+// size) and the part of the foreground picture that matches Value's place between Min
+// and Max, with an optional centred caption. Set by its host or by the mouse.
+//
+// Naming: the enabled state is QWidget's own (setEnabled; Enabled() reads this widget's
+// own flag, not the one inherited from a disabled parent). The caption font is
+// BarFont()/setBarFont so as not to hide QWidget::font.
+//
+// Setters that validate raise platform::RuntimeError (380 for a value out of range, 6 for
+// an overflow) and then leave every field unchanged. Drawing never fails.
+class ucProgressBar final : public QWidget {
+    Q_OBJECT
+public:
+    explicit ucProgressBar(QWidget* parent = nullptr);
+
+    // The bound value: Min <= Value <= Max after every successful assignment. Each
+    // assignment redraws the bar; Change, ArrivedLast, ArrivedFirst follow when the value
+    // differs from the one last reported.
+    int Value() const { return m_model.value; }
+    void setValue(int value);
+    int Min() const { return m_model.min; }
+    void setMin(int value); // also moves Value to the new Min
+    int Max() const { return m_model.max; }
+    void setMax(int value); // keeps Value, even above the new Max
+    int Span() const { return m_model.span; }
+    int LastValue() const { return m_lastValue; }
+
+    int CaptionFormat() const { return m_model.captionFormat; }
+    void setCaptionFormat(int format);
+    QString CaptionCustom() const { return m_model.captionCustom; }
+    void setCaptionCustom(const QString& text);
+    int Orientation() const { return m_model.orientation; }
+    void setOrientation(int orientation); // shows at the next redraw
+
+    platform::Picture BarPictureFore() const { return m_model.fore; }
+    void setBarPictureFore(platform::Picture picture);
+    platform::Picture BarPictureBack() const { return m_back; }
+    void setBarPictureBack(platform::Picture picture);
+
+    bool Enabled() const { return !testAttribute(Qt::WA_ForceDisabled); }
+    platform::Font BarFont() const { return m_surface.font(); }
+    void setBarFont(platform::Font font);
+    platform::OleColor FontColor() const { return m_surface.foreColor(); }
+    void setFontColor(platform::OleColor colour);
+    qint16 MousePointer() const { return m_mousePointer; }
+    void setMousePointer(qint64 shape); // Overflow (6) outside 16 bits
+    platform::Picture MouseIcon() const { return m_mouseIcon; }
+    void setMouseIcon(platform::Picture picture); // a picture that is no cursor is ignored
+
+    void Refresh();
+    // Runs the sizing the host triggers whenever it changes the control's extent: the
+    // control takes the pixel size of its background picture, then redraws.
+    void Resize();
+    // The value under a point of the control (pixels), clamped into [Min, Max].
+    int ValueFromPoint(float x, float y) const;
+
+    // Host life cycle: a new instance, loading a stored one (nothing is drawn until the
+    // host sites it and calls Resize), saving one.
+    void InitProperties(const platform::Font& ambient);
+    void ReadProperties(const platform::PropertyBag& bag, const platform::Font& ambient);
+    void WriteProperties(platform::PropertyBag& bag) const;
+
+    platform::Surface& surface() { return m_surface; }
+    const platform::Surface& surface() const { return m_surface; }
+    const ProgressBarPainter& painter() const { return m_painter; }
+    bool isDragging() const { return m_dragging; }
+
+    QSize sizeHint() const override { return m_surface.size(); }
+
+signals:
+    void Click();
+    void ArrivedFirst();
+    void ArrivedLast();
+    void Change();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    // Mouse handling in the surface's terms: buttons 1 left, 2 right, 4 middle; shift
+    // 1 Shift, 2 Ctrl, 4 Alt; positions in pixels.
+    void onMouseDown(int button, int shift, float x, float y);
+    void onMouseMove(int button, int shift, float x, float y);
+    void onMouseUp();
+    void onDblClick();
+    void applyCursor();
+
+    ProgressBarModel m_model;
+    platform::Picture m_back = platform::PictureObject::none();
+    int m_lastValue = 0;
+    platform::Font m_ambient;
+    qint16 m_mousePointer = 0;
+    platform::Picture m_mouseIcon = platform::PictureObject::none();
+
+    bool m_dragging = false;
+    qint16 m_lastButton = 0;
+    qint16 m_lastShift = 0;
+    float m_lastX = 0;
+    float m_lastY = 0;
+    bool m_clickArmed = false;
+
+    platform::Surface m_surface;
+    ProgressBarPainter m_painter;
+};
+
+} // namespace tarvo
