@@ -1,1 +1,21 @@
-int main() { return 0; }
+#include "main/form1.h"
+#include "platform/services.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    app.setApplicationName(QStringLiteral("Tarvo"));
+    // The window hides to the tray; only unloading it ends the program.
+    app.setQuitOnLastWindowClosed(false);
+
+    tarvo::platform::PlatformServices services =
+        tarvo::platform::createPlatformServices(QStringLiteral("tarvo"));
+    tarvo::form1 window(services);
+    if (!window.Form_Load())
+        return 0;
+    QObject::connect(&window, &tarvo::form1::unloaded, &app, &QCoreApplication::quit,
+                     Qt::QueuedConnection);
+    window.show();
+    return app.exec();
+}

@@ -12,13 +12,13 @@ inline constexpr quint32 IfTableHeaderBytes = 4;
 inline constexpr quint32 IfRowBytes = 860;
 
 namespace ifrow {
-inline constexpr int Name = 0;          // 256 UTF-16 units
+inline constexpr int Name = 0; // 256 UTF-16 units
 inline constexpr int Index = 512;
 inline constexpr int Type = 516;
 inline constexpr int Mtu = 520;
 inline constexpr int Speed = 524;
 inline constexpr int PhysAddrLen = 528;
-inline constexpr int PhysAddr = 532;    // 8 bytes
+inline constexpr int PhysAddr = 532; // 8 bytes
 inline constexpr int AdminStatus = 540;
 inline constexpr int OperStatus = 544;
 inline constexpr int LastChange = 548;
@@ -35,7 +35,7 @@ inline constexpr int OutDiscards = 588;
 inline constexpr int OutErrors = 592;
 inline constexpr int OutQLen = 596;
 inline constexpr int DescrLen = 600;
-inline constexpr int Descr = 604;       // 256 bytes
+inline constexpr int Descr = 604; // 256 bytes
 } // namespace ifrow
 
 namespace iftype {

@@ -1,0 +1,43 @@
+#include "platform/fake/faketray.h"
+
+#include "platform/codepage.h"
+#include "platform/windowhook.h"
+
+#include <QCoreApplication>
+
+namespace tarvo::platform {
+
+bool FakeTrayIcon::notify(NotifyAction action, const NotifyIconData& data) {
+    m_requests.append({action, data});
+    switch (action) {
+    case NotifyAction::Add:
+        m_current = data;
+        m_shown = true;
+        break;
+    case NotifyAction::Modify:
+        if (data.flags & notifyflag::Icon)
+            m_current.icon = data.icon;
+        if (data.flags & notifyflag::Tip)
+            m_current.tip = data.tip;
+        break;
+    case NotifyAction::Delete:
+        m_shown = false;
+        break;
+    }
+    return true;
+}
+
+void FakeTrayIcon::click(int mouseMessage) {
+    if (!m_shown || !m_current.window)
+        return;
+    TrayCallbackEvent event(m_current.callbackMessage, mouseMessage);
+    QCoreApplication::sendEvent(m_current.window, &event);
+}
+
+QString FakeTrayIcon::tip() const {
+    const qsizetype end = m_current.tip.indexOf('\0');
+    return fromAnsi(end < 0 ? QByteArrayView(m_current.tip)
+                            : QByteArrayView(m_current.tip).first(end));
+}
+
+} // namespace tarvo::platform

@@ -1,0 +1,82 @@
+#include "platform/tray.h"
+#include "platform/codepage.h"
+#include "platform/windowhook.h"
+
+#include <QCoreApplication>
+#include <QSystemTrayIcon>
+
+namespace tarvo::platform {
+namespace {
+
+QString tipText(const QByteArray& field) {
+    const qsizetype end = field.indexOf('\0');
+    return fromAnsi(end < 0 ? QByteArrayView(field) : QByteArrayView(field).first(end));
+}
+
+// The notification area through QSystemTrayIcon. Qt re-docks the icon by itself when
+// the notification area host restarts.
+class QtTrayIcon final : public ITrayIcon {
+public:
+    bool notify(NotifyAction action, const NotifyIconData& data) override {
+        switch (action) {
+        case NotifyAction::Add:
+            if (m_icon)
+                return false;
+            m_icon = std::make_unique<QSystemTrayIcon>();
+            m_window = data.window;
+            m_callbackMessage = data.callbackMessage;
+            QObject::connect(
+                m_icon.get(), &QSystemTrayIcon::activated,
+                [this](QSystemTrayIcon::ActivationReason reason) { activated(reason); });
+            apply(data);
+            m_icon->show();
+            return true;
+        case NotifyAction::Modify:
+            if (!m_icon)
+                return false;
+            apply(data);
+            return true;
+        case NotifyAction::Delete:
+            if (!m_icon)
+                return false;
+            m_icon->hide();
+            m_icon.reset();
+            return true;
+        }
+        return false;
+    }
+
+    bool isAvailable() const override { return QSystemTrayIcon::isSystemTrayAvailable(); }
+
+private:
+    void apply(const NotifyIconData& data) {
+        if (data.flags & notifyflag::Icon)
+            m_icon->setIcon(data.icon);
+        if (data.flags & notifyflag::Tip)
+            m_icon->setToolTip(tipText(data.tip));
+    }
+
+    void activated(QSystemTrayIcon::ActivationReason reason) {
+        int message = 0;
+        if (reason == QSystemTrayIcon::Trigger)
+            message = WmLButtonUp;
+        else if (reason == QSystemTrayIcon::Context)
+            message = WmRButtonUp;
+        if (message && m_window) {
+            TrayCallbackEvent event(m_callbackMessage, message);
+            QCoreApplication::sendEvent(m_window, &event);
+        }
+    }
+
+    std::unique_ptr<QSystemTrayIcon> m_icon;
+    QPointer<QWidget> m_window;
+    int m_callbackMessage = 0;
+};
+
+} // namespace
+
+std::unique_ptr<ITrayIcon> createTrayIcon() {
+    return std::make_unique<QtTrayIcon>();
+}
+
+} // namespace tarvo::platform
