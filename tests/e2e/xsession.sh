@@ -36,7 +36,7 @@ start_session() {
   trayer --edge bottom --align right --widthtype pixel --width 96 --height 24 \
     --transparent false >"$workdir/trayer.log" 2>&1 &
   pids+=($!)
-  wait_for 10 xdotool search --class trayer || fail "trayer did not start"
+  wait_for 10 xdotool search --class trayer || fail "trayer did not start: $(cat "$workdir/trayer.log")"
   # Each test run gets its own runtime directory, so the instance lock is its own.
   export XDG_RUNTIME_DIR="$workdir/runtime"
   mkdir -m 700 -p "$XDG_RUNTIME_DIR"
@@ -49,3 +49,18 @@ pixel() {
 }
 
 visible_window() { xdotool search --onlyvisible --name "^$1\$" | head -n 1; }
+
+# The program's icon docked in the notification area: a small window named after it.
+tray_icon() {
+  local w
+  for w in $(xdotool search --class '^tarvo$'); do
+    eval "$(xdotool getwindowgeometry --shell "$w")"
+    if ((WIDTH >= 8 && WIDTH <= 48 && HEIGHT <= 48)); then echo "$w"; return 0; fi
+  done
+  return 1
+}
+
+click_tray() {
+  eval "$(xdotool getwindowgeometry --shell "$(tray_icon)")"
+  xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) click 1
+}

@@ -57,8 +57,9 @@ private:
     }
 
     void activated(QSystemTrayIcon::ActivationReason reason) {
+        // The second click of a double click releases the left button again, too.
         int message = 0;
-        if (reason == QSystemTrayIcon::Trigger)
+        if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
             message = WmLButtonUp;
         else if (reason == QSystemTrayIcon::Context)
             message = WmRButtonUp;
