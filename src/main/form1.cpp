@@ -151,6 +151,7 @@ void form1::createControls() {
         bar->setObjectName(name);
         bar->move(twipsToPixels(barPos[i][0]), twipsToPixels(barPos[i][1]));
         bar->ReadProperties(resource.bag(name), ambientFont());
+        bar->Resize(); // sited: the bar takes the size of its background picture
         m_ucProgressBar[std::size_t(i)] = bar;
     }
 
