@@ -311,11 +311,14 @@ void form1::Timer1_Timer() {
     if (s.barBusy[0])
         return;
 
-    step([&] {
+    const bool probed = step([&] {
         s.barTarget[0] =
             PingLatency(m_hosts.probeHost, m_Text1, *m_services.resolver, *m_services.processes);
     });
-    step([&] { s.barTarget[0] = subInt16(1000, s.barTarget[0]); });
+    // A failed probe keeps the last score: mirroring it (1000 minus a score) would show
+    // a made-up verdict, the best one when no probe has answered yet.
+    if (probed)
+        step([&] { s.barTarget[0] = subInt16(1000, s.barTarget[0]); });
     if (s.barTarget[0] < 0)
         s.barTarget[0] = 0;
     step([&] { s.barSteps[0] = subInt16(s.barTarget[0], s.barShown[0]); });
