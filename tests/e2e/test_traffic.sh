@@ -5,20 +5,21 @@ source "$(dirname "$0")/xsession.sh"
 tarvo=$1
 rate_kb=60
 start_session
+start_netns
 
 # A local HTTP server on 127.0.0.1 streaming $rate_kb KB/s to one client; bounded in time.
 port=$((20000 + RANDOM % 20000))
-python3 "$(dirname "$0")/steady_http.py" "$port" --lifetime 120 >"$workdir/http.log" 2>&1 &
+"${in_netns[@]}" python3 "$(dirname "$0")/steady_http.py" "$port" --lifetime 120 >"$workdir/http.log" 2>&1 &
 pids+=($!)
-wait_for 10 curl -s -o /dev/null "http://127.0.0.1:$port/" || fail "the local HTTP server did not start"
+wait_for 10 "${in_netns[@]}" curl -s -o /dev/null "http://127.0.0.1:$port/" || fail "the local HTTP server did not start"
 
-"$tarvo" >"$workdir/tarvo.log" 2>&1 &
+"${in_netns[@]}" "$tarvo" >"$workdir/tarvo.log" 2>&1 &
 pids+=($!)
 wait_for 15 visible_window KIV || fail "the main window did not appear"
 eval "$(xdotool getwindowgeometry --shell "$(visible_window KIV)")"
 wx=$X wy=$Y
 
-curl -s -o /dev/null --max-time 30 "http://127.0.0.1:$port/stream?rate=$((rate_kb * 1024))&seconds=25" &
+"${in_netns[@]}" curl -s -o /dev/null --max-time 30 "http://127.0.0.1:$port/stream?rate=$((rate_kb * 1024))&seconds=25" &
 pids+=($!)
 
 # The receive gauge is 175 pixels wide for 200 KB/s. Its filled part is the green

@@ -4,8 +4,9 @@
 source "$(dirname "$0")/xsession.sh"
 tarvo=$1
 start_session
+start_netns
 
-"$tarvo" >"$workdir/tarvo.log" 2>&1 &
+"${in_netns[@]}" "$tarvo" >"$workdir/tarvo.log" 2>&1 &
 first=$!
 pids+=("$first")
 wait_for 15 visible_window KIV || fail "the main window did not appear"
@@ -29,7 +30,7 @@ wait_for 5 visible_window KIV || fail "tray click did not show the window again"
 echo "tray icon hides and shows the window"
 
 # A second copy shows its notice and ends; the first keeps running.
-"$tarvo" >"$workdir/second.log" 2>&1 &
+"${in_netns[@]}" "$tarvo" >"$workdir/second.log" 2>&1 &
 second=$!
 pids+=("$second")
 wait_for 10 visible_window "Tarvo提示" || fail "the second copy showed no notice"

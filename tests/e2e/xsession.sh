@@ -1,14 +1,20 @@
 # Shared by the end-to-end tests: a private Xvfb display with a notification area
-# (trayer), every process stopped by PID on exit. Source it, then call start_session.
+# (trayer), and a network namespace of their own for the program; every process is
+# stopped by PID on exit. Source it, then call start_session (and start_netns).
 set -euo pipefail
 
 pids=()
 workdir=$(mktemp -d)
+netns=""
 
 stop_session() {
   local pid
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
   for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
+  if [[ -n "$netns" ]]; then
+    ip netns del "$netns" 2>/dev/null || true
+    rm -rf "/etc/netns/$netns"
+  fi
   rm -rf "$workdir"
 }
 trap stop_session EXIT
@@ -25,13 +31,12 @@ wait_for() {
 }
 
 start_session() {
-  local n
-  for n in $(seq 90 140); do
-    [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]] || break
-  done
-  export DISPLAY=":$n"
-  Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >"$workdir/xvfb.log" 2>&1 &
+  # Xvfb picks a free display itself and tells which through the descriptor.
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$workdir/display" \
+    >"$workdir/xvfb.log" 2>&1 &
   pids+=($!)
+  wait_for 10 test -s "$workdir/display" || fail "Xvfb did not start: $(cat "$workdir/xvfb.log")"
+  export DISPLAY=":$(head -n 1 "$workdir/display")"
   wait_for 10 xdpyinfo || fail "Xvfb did not start"
   trayer --edge bottom --align right --widthtype pixel --width 96 --height 24 \
     --transparent false >"$workdir/trayer.log" 2>&1 &
@@ -41,6 +46,31 @@ start_session() {
   export XDG_RUNTIME_DIR="$workdir/runtime"
   mkdir -m 700 -p "$XDG_RUNTIME_DIR"
   unset QT_QPA_PLATFORM
+}
+
+# A network namespace for the program under test, so that none of its traffic (the
+# latency probe's name lookup and echoes) leaves the machine: loopback, and a veth pair
+# whose two ends both lie inside, carrying the default route that makes the program
+# count as connected. Name lookups go to 127.0.0.1 there, where nothing answers.
+# Run programs in it as "${in_netns[@]}" PROGRAM: a plain command, so that $! of a
+# background one is the program's own PID. Needs root; without it the test is skipped.
+start_netns() {
+  if ((EUID != 0)); then
+    echo "SKIP: a network namespace of the test's own needs root"
+    exit 77
+  fi
+  netns="tarvo-e2e-$$"
+  mkdir -p "/etc/netns/$netns"
+  echo "nameserver 127.0.0.1" >"/etc/netns/$netns/resolv.conf"
+  ip netns add "$netns"
+  ip -n "$netns" link set lo up
+  ip -n "$netns" link add tv0 type veth peer name tv1
+  ip -n "$netns" addr add 192.0.2.1/30 dev tv0
+  ip -n "$netns" addr add 192.0.2.2/30 dev tv1
+  ip -n "$netns" link set tv0 up
+  ip -n "$netns" link set tv1 up
+  ip -n "$netns" route add default dev tv0
+  in_netns=(ip netns exec "$netns")
 }
 
 # pixel X Y FILE: the colour of one pixel of a screenshot as "r,g,b".

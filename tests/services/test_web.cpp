@@ -5,12 +5,15 @@
 
 #include <QtTest>
 
+#include <sched.h>
+
 using namespace tarvo;
 
 class TestWeb final : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void resolvesThroughTheSystem_data();
     void resolvesThroughTheSystem();
     void writesAddressBytes_data();
@@ -18,7 +21,17 @@ private slots:
     void handsTheNameOnAsAnsi();
     void recognisesDottedAddresses_data();
     void recognisesDottedAddresses();
+
+private:
+    bool m_isolated = false;
 };
+
+// A name that does not resolve would send a query to the system's name server. In a
+// network namespace of the test's own, with no interface up, the query cannot leave
+// the machine and fails at once; "localhost" still resolves from the hosts file.
+void TestWeb::initTestCase() {
+    m_isolated = ::unshare(CLONE_NEWNET) == 0;
+}
 
 void TestWeb::resolvesThroughTheSystem_data() {
     QTest::addColumn<QString>("host");
@@ -40,6 +53,8 @@ void TestWeb::resolvesThroughTheSystem_data() {
 void TestWeb::resolvesThroughTheSystem() {
     QFETCH(QString, host);
     QFETCH(QString, address);
+    if (host.contains(QLatin1String(".invalid")) && !m_isolated)
+        QSKIP("needs root for a network namespace: the lookup would leave the machine");
     auto resolver = platform::createHostResolver();
     const QString before = host;
     QCOMPARE(ResolveHostAddress(*resolver, host), address);
