@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <utility>
 
 namespace tarvo::platform {
 
@@ -45,6 +47,15 @@ template <typename Fn> void forEachLine(const QString& text, Fn fn) {
     fn(QStringView(text).mid(start));
 }
 
+// Whether region covers all of rect (QRegion::contains only tells whether they overlap).
+bool covers(const QRegion& region, const QRect& rect) {
+    if (region.isEmpty())
+        return false;
+    if (region.rectCount() == 1)
+        return region.boundingRect().contains(rect);
+    return QRegion(rect).subtracted(region).isEmpty();
+}
+
 } // namespace
 
 Surface::Surface(QSize pixels)
@@ -66,6 +77,7 @@ void Surface::resize(QSize pixels) {
     paintBackground(m_image.rect());
     gdi::bitBlt(m_image, QPoint(0, 0), old, {0, 0, old.width(), old.height()});
     m_dirty = QRegion();
+    m_scroll.reset();
     markAllDirty();
 }
 
@@ -160,8 +172,9 @@ QFont Surface::qfont() const {
 }
 
 void Surface::markDirty(const QRect& rect) {
+    ++m_changes;
     const QRect r = rect.intersected(m_image.rect());
-    if (r.isEmpty() || m_dirty.contains(r))
+    if (r.isEmpty() || covers(m_dirty, r))
         return;
     if (r == m_image.rect())
         m_dirty = m_wholeRegion;
@@ -170,22 +183,52 @@ void Surface::markDirty(const QRect& rect) {
 }
 
 void Surface::markAllDirty() {
+    ++m_changes;
     if (!m_image.isNull())
         m_dirty = m_wholeRegion;
 }
 
-void Surface::refresh() {
-    if (m_dirty.isEmpty())
+void Surface::markScrolled(const QRect& rect, int dx, int dy) {
+    const QRect r = rect.intersected(m_image.rect());
+    if (r.isEmpty() || (dx == 0 && dy == 0))
         return;
-    // Taken out before the call, so whatever the presenter draws is kept for next time.
+    // One scroll per present: a second one, or one that moves everything out of sight,
+    // is cheaper as a plain repaint.
+    if (!m_scrollPresenter || m_scroll || std::abs(dx) >= r.width() || std::abs(dy) >= r.height()) {
+        markDirty(r);
+        return;
+    }
+    ++m_changes;
+    const QRect moved = r.translated(dx, dy);
+    // What was waiting to be shown inside rect moved with the pixels.
+    if (const QRegion inside = m_dirty.intersected(r); !inside.isEmpty()) {
+        m_dirty -= r;
+        m_dirty += inside.translated(dx, dy).intersected(r);
+    }
+    m_dirty += QRegion(r).subtracted(moved);
+    m_scroll = Scroll{r, dx, dy};
+}
+
+void Surface::refresh() {
+    if (m_dirty.isEmpty() && !m_scroll)
+        return;
+    // Taken out before the calls, so whatever the presenters draw is kept for next time.
+    const std::optional<Scroll> scroll = std::exchange(m_scroll, std::nullopt);
     QRegion dirty;
     dirty.swap(m_dirty);
-    if (m_presenter)
+    // A scroll whose rect is repainted anyway need not be shown.
+    if (scroll && m_scrollPresenter && !covers(dirty, scroll->rect))
+        m_scrollPresenter(scroll->rect, scroll->dx, scroll->dy);
+    if (m_presenter && !dirty.isEmpty())
         m_presenter(dirty);
 }
 
 void Surface::setPresenter(std::function<void(const QRegion&)> presenter) {
     m_presenter = std::move(presenter);
+}
+
+void Surface::setScrollPresenter(std::function<void(const QRect&, int, int)> presenter) {
+    m_scrollPresenter = std::move(presenter);
 }
 
 void Surface::paintBackground(const QRect& area) {

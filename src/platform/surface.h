@@ -11,6 +11,7 @@
 #include <QSize>
 
 #include <functional>
+#include <optional>
 
 namespace tarvo::platform {
 
@@ -59,13 +60,28 @@ public:
     QFont qfont() const;
     void markDirty(const QRect& rect);
     void markAllDirty();
+    // The caller has moved the pixels of rect by dx, dy in the image (a scroll). With a
+    // scroll presenter the next present moves what is shown and repaints only the
+    // uncovered part; without one the whole rect is presented as changed.
+    void markScrolled(const QRect& rect, int dx, int dy);
+    // Counts every change marked on the surface, so that a routine that presents its own
+    // drawing incrementally can tell whether anyone else drew in between.
+    quint64 changeCount() const { return m_changes; }
 
-    // Present: hands what changed since the last present to the presenter (a widget).
+    // Present: hands what changed since the last present to the presenter (a widget):
+    // first a pending scroll to the scroll presenter, then the changed region.
     void refresh();
     void setPresenter(std::function<void(const QRegion&)> presenter);
+    void setScrollPresenter(std::function<void(const QRect&, int dx, int dy)> presenter);
 
 private:
     void paintBackground(const QRect& area);
+
+    struct Scroll {
+        QRect rect;
+        int dx = 0;
+        int dy = 0;
+    };
 
     QImage m_image;
     OleColor m_backColor = syscolour::ButtonFace;
@@ -77,7 +93,10 @@ private:
     double m_currentX = 0;
     double m_currentY = 0;
     QRegion m_dirty;
+    std::optional<Scroll> m_scroll; // at most one scroll waits for the next present
+    quint64 m_changes = 0;
     std::function<void(const QRegion&)> m_presenter;
+    std::function<void(const QRect&, int, int)> m_scrollPresenter;
 };
 
 } // namespace tarvo::platform

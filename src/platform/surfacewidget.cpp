@@ -12,6 +12,10 @@ SurfaceWidget::SurfaceWidget(QWidget* parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
     m_surface.resize(size());
     m_surface.setPresenter([this](const QRegion& region) { update(region); });
+    // A scroll moves what the window system already shows and repaints only the strip
+    // it uncovers, instead of copying the whole area again.
+    m_surface.setScrollPresenter(
+        [this](const QRect& rect, int dx, int dy) { scroll(dx, dy, rect); });
 }
 
 void SurfaceWidget::paintEvent(QPaintEvent* event) {

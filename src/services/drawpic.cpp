@@ -6,6 +6,7 @@
 #include "platform/units.h"
 #include "platform/yield.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace tarvo {
@@ -85,7 +86,8 @@ void TrafficGraph::draw(platform::Surface& pic, qint16 step, std::span<const flo
     // Surfaces always measure in pixels; only the yield is left to do here.
     platform::doEvents();
 
-    if (m_tick == CallsPerPiece - 1) {
+    const bool drawing = m_tick == CallsPerPiece - 1;
+    if (drawing) {
         m_tick = 0;
         for (int line = 0; line < LineCount; ++line)
             drawPiece(pic, line, ratios, values);
@@ -94,7 +96,7 @@ void TrafficGraph::draw(platform::Surface& pic, qint16 step, std::span<const flo
         ++m_tick;
     }
 
-    scrollAndShow(pic, step);
+    scrollAndShow(pic, step, drawing);
 }
 
 void TrafficGraph::initialise(platform::Surface& pic, qint16 step) {
@@ -169,23 +171,57 @@ void TrafficGraph::drawGridMarks(const platform::Surface& pic) {
     gdi::line(m_bitmap, {w, HeaderHeight}, {w, h}, m_pens[GridPen]);
 }
 
-void TrafficGraph::scrollAndShow(platform::Surface& pic, qint16 step) {
+void TrafficGraph::scrollAndShow(platform::Surface& pic, qint16 step, bool drew) {
     const int w = pic.scaleWidth();
     const int h = pic.scaleHeight();
     // The bitmap scrolls onto itself; its last columns, never overwritten, bring in
-    // fresh background from the right.
-    gdi::bitBlt(m_bitmap, {-int(step), HeaderHeight}, m_bitmap,
-                gdi::Rect{0, HeaderHeight, addInt32(w, Margin), addInt32(h, HeaderHeight)});
-    gdi::bitBlt(pic.image(), {0, HeaderHeight}, m_bitmap, gdi::Rect{0, HeaderHeight, w, h});
-    pic.markDirty(QRect(0, HeaderHeight, w, h - HeaderHeight));
+    // fresh background from the right. Then the visible part goes to the box. Both are
+    // done a row at a time, so each row comes from memory once for the two copies; rows
+    // do not move, so the result is that of the two whole copies.
+    const int scrollRight = addInt32(w, Margin);
+    const int scrollBottom = std::min(addInt32(h, HeaderHeight), m_bitmap.height());
+    for (int y = HeaderHeight; y < scrollBottom; ++y) {
+        gdi::bitBlt(m_bitmap, {-int(step), y}, m_bitmap, gdi::Rect{0, y, scrollRight, y + 1});
+        if (y < h)
+            gdi::bitBlt(pic.image(), {0, y}, m_bitmap, gdi::Rect{0, y, w, y + 1});
+    }
+
+    // The box now holds what it showed before, moved by step, plus what came in at the
+    // edge: present it as that scroll, so only the new strip is painted again. That
+    // holds only while nobody else drew on the box and its size stayed.
+    const QRect area(0, HeaderHeight, w, h - HeaderHeight);
+    if (&pic == m_shownOn && pic.size() == m_shownSize && pic.changeCount() == m_shownChanges) {
+        pic.markScrolled(area, -int(step), 0);
+        if (drew) {
+            // Pieces, labels and marks start at the label rectangle's left edge at the
+            // earliest (a wide pen reaches a little left of the pieces' start).
+            const int drawnFrom =
+                std::min(m_labelRect.left, m_graphRect.right - Margin - LinePenWidth);
+            const int from = drawnFrom - int(step);
+            pic.markDirty(QRect(from, HeaderHeight, w - from, h - HeaderHeight));
+        }
+    } else {
+        pic.markDirty(area);
+    }
     pic.refresh();
+    noteShown(pic);
     platform::doEvents();
 }
 
-void TrafficGraph::copyHeader(platform::Surface& pic) const {
+void TrafficGraph::copyHeader(platform::Surface& pic) {
+    const bool shownBefore = &pic == m_shownOn && pic.changeCount() == m_shownChanges;
     gdi::bitBlt(pic.image(), {0, 0}, m_bitmap, m_headerRect);
     pic.markDirty(QRect(0, 0, m_headerRect.right, HeaderHeight));
     pic.refresh();
+    // The header lies outside the scrolling area: it does not spoil the next scroll.
+    if (shownBefore)
+        noteShown(pic);
+}
+
+void TrafficGraph::noteShown(const platform::Surface& pic) {
+    m_shownOn = &pic;
+    m_shownSize = pic.size();
+    m_shownChanges = pic.changeCount();
 }
 
 void DrawTrafficGraph(platform::Surface& pic, qint16 step, std::span<const float> ratios,

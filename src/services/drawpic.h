@@ -61,8 +61,10 @@ private:
     void drawPiece(platform::Surface& pic, int line, std::span<const float> ratios,
                    std::span<const qint16> values);
     void drawGridMarks(const platform::Surface& pic);
-    void scrollAndShow(platform::Surface& pic, qint16 step);
-    void copyHeader(platform::Surface& pic) const;
+    void scrollAndShow(platform::Surface& pic, qint16 step, bool drew);
+    void copyHeader(platform::Surface& pic);
+    // Remembers what the box shows now, so the next call can present a scroll.
+    void noteShown(const platform::Surface& pic);
 
     bool m_initialised = false;
     QImage m_bitmap;
@@ -76,6 +78,11 @@ private:
     platform::gdi::Rect m_graphRect;
     platform::gdi::Rect m_labelRect;
     QFont m_currentFont; // the memory context's font: its default until the first label
+    // The box as this graph last presented it; any other change to it since means the
+    // next call repaints the box instead of scrolling what it shows.
+    const platform::Surface* m_shownOn = nullptr;
+    QSize m_shownSize;
+    quint64 m_shownChanges = 0;
 };
 
 // One tick of the main window's graph, kept in module state for the whole run.
