@@ -1,9 +1,11 @@
 #include "main/form1.h"
+#include "platform/application.h"
 #include "platform/services.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[]) {
+    tarvo::platform::prepareApplication();
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("Tarvo"));
     // The window hides to the tray; only unloading it ends the program.
