@@ -16,6 +16,10 @@ public:
     // Blocks until output is there; returns at most maxBytes bytes. Empty when the output
     // has ended (the child and everyone else holding the pipe closed it) or on an error.
     virtual QByteArray read(int maxBytes) = 0;
+    // Lets window messages (timers, input, paints) run until there is output to read or
+    // the output has ended, so that a command that is silent for a while does not
+    // freeze the window.
+    virtual void waitForOutput() = 0;
 };
 
 // Starts console commands hidden, with their output on a pipe.

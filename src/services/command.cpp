@@ -37,6 +37,7 @@ bool RunCommand(platform::IProcessLauncher& launcher, const QString& commandLine
     // reads until its remaining bytes arrive.
     QStringDecoder decoder(QStringDecoder::Utf8);
     for (;;) {
+        output->waitForOutput();
         const QByteArray chunk = output->read(ChunkBytes);
         if (chunk.isEmpty())
             break;

@@ -1,10 +1,13 @@
 #include "platform/process.h"
 
+#include <QCoreApplication>
 #include <QFile>
+#include <QSocketNotifier>
 
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
+#include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -82,7 +85,24 @@ public:
         return buffer;
     }
 
+    void waitForOutput() override {
+        if (readable() || QCoreApplication::instance() == nullptr)
+            return;
+        // The notifier wakes the message loop when the pipe has data or is closed.
+        QSocketNotifier notifier(m_fd, QSocketNotifier::Read);
+        bool ready = false;
+        QObject::connect(&notifier, &QSocketNotifier::activated, [&ready] { ready = true; });
+        while (!ready && !readable())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+
 private:
+    // Data, or the end of the output, is there: a read would not block.
+    bool readable() const {
+        pollfd request{m_fd, POLLIN, 0};
+        return ::poll(&request, 1, 0) > 0;
+    }
+
     int m_fd;
     pid_t m_pid;
 };
