@@ -173,12 +173,13 @@ void form1::createControls() {
     place(m_tqbutton1, 8070, 6030, 2205, 795);
     connect(m_tqbutton1, &QPushButton::clicked, this, [this] { m_apiStuff.HideWindow(this); });
 
-    // Collects the ping output; too small to show it.
+    // Collects the ping output for the probe to read; never shown, so it takes no focus
+    // and never repaints.
     m_Text1 = new QPlainTextEdit(QStringLiteral("Text1"), this);
     m_Text1->setObjectName(QStringLiteral("Text1"));
-    m_Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_Text1->setFocusPolicy(Qt::NoFocus);
     place(m_Text1, 6960, 6660, 315, 375);
+    m_Text1->hide();
 }
 
 void form1::connectTimers() {
