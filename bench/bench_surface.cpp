@@ -51,11 +51,3 @@ void scrollBitmap(benchmark::State& state) {
 BENCHMARK(scrollBitmap);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    QGuiApplication app(argc, argv); // fonts need a GUI application
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -13,6 +13,7 @@
 #include "platform/iftable.h"
 #include "platform/services.h"
 #include "platform/tray.h"
+#include "qtbenchmain.h"
 
 #include <QApplication>
 
@@ -48,6 +49,9 @@ struct Window {
 
 Window& window() {
     static Window w;
+    // The window goes before the application object does.
+    static const bool teardown = (bench::atTeardown([] { w.form.reset(); }), true);
+    Q_UNUSED(teardown);
     return w;
 }
 
@@ -99,14 +103,3 @@ BENCHMARK(BM_AnimationStep)
     ->Unit(benchmark::kMicrosecond);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    window().form.reset();
-    return 0;
-}
