@@ -78,12 +78,6 @@ QWidget* placeholder(QWidget* parent, const char* name, int left, int top, int w
     return control;
 }
 
-template <typename Array> auto& element(Array& array, int index) {
-    if (index < 0 || index >= int(array.size()))
-        raise(ErrorCode::SubscriptOutOfRange);
-    return array[std::size_t(index)];
-}
-
 } // namespace
 
 form1::form1(PlatformServices& services, Hosts hosts, QWidget* parent)

@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <exception>
+#include <iterator>
 #include <utility>
 
 namespace tarvo::platform {
@@ -32,6 +33,14 @@ private:
 };
 
 [[noreturn]] void raise(ErrorCode code, const QString& detail = {});
+
+// Checked element access of the original's arrays: an index outside fails with
+// Subscript out of range (9).
+template <typename Items> decltype(auto) element(Items&& items, qsizetype index) {
+    if (index < 0 || index >= qsizetype(std::size(items)))
+        raise(ErrorCode::SubscriptOutOfRange);
+    return std::forward<Items>(items)[std::size_t(index)];
+}
 
 // Continue-on-error: one step of a handler runs here; when it fails the step is
 // abandoned and the handler goes on with its next one. Returns whether the step completed.

@@ -13,6 +13,7 @@ namespace tarvo {
 
 namespace gdi = platform::gdi;
 using platform::addInt32;
+using platform::element;
 using platform::subInt32;
 
 const QColor TrafficGraph::HeaderColour{219, 245, 255};
@@ -28,12 +29,6 @@ constexpr int LinePenWidth = 3;
 constexpr int GridPen = 3;       // quarter marks and the vertical mark, one pixel
 constexpr int MiddleGridPen = 4; // the middle mark, two pixels
 constexpr int ScaleInset = 25;   // rows of the box that a full-scale line stays below
-
-template <typename T> T element(std::span<const T> items, int index) {
-    if (index < 0 || std::size_t(index) >= items.size())
-        platform::raise(platform::ErrorCode::SubscriptOutOfRange);
-    return items[std::size_t(index)];
-}
 
 // The text reaches the system in its ANSI form, so what the code page cannot hold
 // shows as it would there.
