@@ -32,7 +32,8 @@ wait_for() {
 
 start_session() {
   # Xvfb picks a free display itself and tells which through the descriptor.
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$workdir/display" \
+  # -noreset: the server must not restart when the first probing client leaves.
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$workdir/display" \
     >"$workdir/xvfb.log" 2>&1 &
   pids+=($!)
   wait_for 10 test -s "$workdir/display" || fail "Xvfb did not start: $(cat "$workdir/xvfb.log")"
