@@ -19,34 +19,8 @@ FakeInterfaceTable::FakeInterfaceTable(std::vector<FakeIfRow> rows)
     : m_rows(std::move(rows)) {}
 
 QByteArray FakeInterfaceTable::rowBytes(const FakeIfRow& row) {
-    QByteArray bytes(IfRowBytes, '\0');
-    const qsizetype units = std::min<qsizetype>(row.name.size(), 256);
-    qToLittleEndian<char16_t>(row.name.utf16(), units, bytes.data() + ifrow::Name);
-    put(bytes, ifrow::Index, row.index);
-    put(bytes, ifrow::Type, row.type);
-    put(bytes, ifrow::Mtu, row.mtu);
-    put(bytes, ifrow::Speed, row.speed);
-    put(bytes, ifrow::PhysAddrLen, row.physAddrLen.value_or(quint32(row.physAddr.size())));
-    std::memcpy(bytes.data() + ifrow::PhysAddr, row.physAddr.constData(),
-                std::min<qsizetype>(row.physAddr.size(), 8));
-    put(bytes, ifrow::AdminStatus, row.adminStatus);
-    put(bytes, ifrow::OperStatus, row.operStatus);
-    put(bytes, ifrow::LastChange, row.lastChange);
-    put(bytes, ifrow::InOctets, row.inOctets);
-    put(bytes, ifrow::InUcastPkts, row.inUcastPkts);
-    put(bytes, ifrow::InNUcastPkts, row.inNUcastPkts);
-    put(bytes, ifrow::InDiscards, row.inDiscards);
-    put(bytes, ifrow::InErrors, row.inErrors);
-    put(bytes, ifrow::InUnknownProtos, row.inUnknownProtos);
-    put(bytes, ifrow::OutOctets, row.outOctets);
-    put(bytes, ifrow::OutUcastPkts, row.outUcastPkts);
-    put(bytes, ifrow::OutNUcastPkts, row.outNUcastPkts);
-    put(bytes, ifrow::OutDiscards, row.outDiscards);
-    put(bytes, ifrow::OutErrors, row.outErrors);
-    put(bytes, ifrow::OutQLen, row.outQLen);
-    put(bytes, ifrow::DescrLen, row.descrLen.value_or(quint32(row.descr.size())));
-    std::memcpy(bytes.data() + ifrow::Descr, row.descr.constData(),
-                std::min<qsizetype>(row.descr.size(), 256));
+    QByteArray bytes(IfRowBytes, Qt::Uninitialized);
+    writeIfRow(row, reinterpret_cast<quint8*>(bytes.data()));
     return bytes;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/iftable.h"
+#include "platform/ifrow.h"
 
 #include <QByteArray>
 #include <QString>
@@ -10,33 +10,8 @@
 
 namespace tarvo::platform {
 
-// One row of a fake interface table, in the fields of the table's row layout.
-struct FakeIfRow {
-    QString name;
-    quint32 index = 0;
-    quint32 type = iftype::Ethernet;
-    quint32 mtu = 1500;
-    quint32 speed = 0;
-    QByteArray physAddr;                // at most 8 bytes are written
-    std::optional<quint32> physAddrLen; // default: physAddr's length
-    quint32 adminStatus = 1;
-    quint32 operStatus = 5;
-    quint32 lastChange = 0;
-    quint32 inOctets = 0;
-    quint32 inUcastPkts = 0;
-    quint32 inNUcastPkts = 0;
-    quint32 inDiscards = 0;
-    quint32 inErrors = 0;
-    quint32 inUnknownProtos = 0;
-    quint32 outOctets = 0;
-    quint32 outUcastPkts = 0;
-    quint32 outNUcastPkts = 0;
-    quint32 outDiscards = 0;
-    quint32 outErrors = 0;
-    quint32 outQLen = 0;
-    QByteArray descr;                // ANSI bytes, at most 256 are written
-    std::optional<quint32> descrLen; // default: descr's length
-};
+// A fake table's rows are plain table rows.
+using FakeIfRow = IfRow;
 
 // An interface table built from row descriptions, honouring the table call's contract,
 // with knobs for the faults a real source can show.

@@ -1,6 +1,7 @@
 #include "platform/iftable.h"
 
 #include "platform/codepage.h"
+#include "platform/ifrow.h"
 #include "platform/linux/netlink.h"
 
 #include <QString>
@@ -151,51 +152,45 @@ quint32 operationalStatus(const Link& link) {
     }
 }
 
-void put(quint8* row, int offset, quint32 value) {
-    qToLittleEndian(value, row + offset);
-}
-void put64(quint8* row, int offset, quint64 value) {
-    put(row, offset, quint32(value));
+void put(quint8* bytes, int offset, quint32 value) {
+    qToLittleEndian(value, bytes + offset);
 }
 
-void writeRow(quint8* row, const Link& link, const SysfsFacts& facts) {
-    std::memset(row, 0, IfRowBytes);
+void writeRow(quint8* bytes, const Link& link, const SysfsFacts& facts) {
+    IfRow row;
+    row.name = QString::fromUtf8(link.name);
+    row.index = quint32(link.index);
+    row.type = interfaceType(link, facts.wireless);
+    row.mtu = link.mtu;
+    row.speed = facts.speedBps;
+    row.physAddr =
+        QByteArray(reinterpret_cast<const char*>(link.address), qsizetype(link.addressLength));
+    row.adminStatus = (link.flags & IFF_UP) ? 1 : 2;
+    row.operStatus = operationalStatus(link);
+    // lastChange stays 0: the kernel keeps no time of the last change.
 
-    const QString name = QString::fromUtf8(link.name);
-    const qsizetype units = std::min<qsizetype>(name.size(), 255);
-    qToLittleEndian<char16_t>(name.utf16(), units, row + ifrow::Name);
-
-    put(row, ifrow::Index, quint32(link.index));
-    put(row, ifrow::Type, interfaceType(link, facts.wireless));
-    put(row, ifrow::Mtu, link.mtu);
-    put(row, ifrow::Speed, facts.speedBps);
-    put(row, ifrow::PhysAddrLen, link.addressLength);
-    std::memcpy(row + ifrow::PhysAddr, link.address, link.addressLength);
-    put(row, ifrow::AdminStatus, (link.flags & IFF_UP) ? 1 : 2);
-    put(row, ifrow::OperStatus, operationalStatus(link));
-    put(row, ifrow::LastChange, 0); // the kernel keeps no time of the last change
-
+    // 64-bit counters taken modulo 2^32, as the 32-bit table wraps them.
     const rtnl_link_stats64& s = link.stats;
-    put64(row, ifrow::InOctets, s.rx_bytes);
-    put64(row, ifrow::InUcastPkts, s.rx_packets > s.multicast ? s.rx_packets - s.multicast : 0);
-    put64(row, ifrow::InNUcastPkts, s.multicast);
-    put64(row, ifrow::InDiscards, s.rx_dropped);
-    put64(row, ifrow::InErrors, s.rx_errors);
-    put64(row, ifrow::InUnknownProtos, s.rx_nohandler);
-    put64(row, ifrow::OutOctets, s.tx_bytes);
+    row.inOctets = quint32(s.rx_bytes);
+    row.inUcastPkts = quint32(s.rx_packets > s.multicast ? s.rx_packets - s.multicast : 0);
+    row.inNUcastPkts = quint32(s.multicast);
+    row.inDiscards = quint32(s.rx_dropped);
+    row.inErrors = quint32(s.rx_errors);
+    row.inUnknownProtos = quint32(s.rx_nohandler);
+    row.outOctets = quint32(s.tx_bytes);
     // The kernel counts no outgoing multicast per device: every sent packet is unicast.
-    put64(row, ifrow::OutUcastPkts, s.tx_packets);
-    put64(row, ifrow::OutDiscards, s.tx_dropped);
-    put64(row, ifrow::OutErrors, s.tx_errors);
-    // dwOutQLen stays 0: Linux keeps the queue's capacity, not its current length.
+    row.outUcastPkts = quint32(s.tx_packets);
+    row.outDiscards = quint32(s.tx_dropped);
+    row.outErrors = quint32(s.tx_errors);
+    // outQLen stays 0: Linux keeps the queue's capacity, not its current length.
 
     // The description is the name in the ANSI code page, cut to leave a terminating zero.
     constexpr int DescrBytes = 255;
     const bool ascii =
         std::all_of(link.name.begin(), link.name.end(), [](char c) { return quint8(c) < 0x80; });
-    const QByteArray descr = ascii ? link.name.left(DescrBytes) : toAnsiField(name, DescrBytes);
-    std::memcpy(row + ifrow::Descr, descr.constData(), size_t(descr.size()));
-    put(row, ifrow::DescrLen, quint32(descr.size()));
+    row.descr = ascii ? link.name.left(DescrBytes) : toAnsiField(row.name, DescrBytes);
+
+    writeIfRow(row, bytes);
 }
 
 bool parseLink(const nlmsghdr& message, Link& link) {

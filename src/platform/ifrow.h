@@ -1,0 +1,44 @@
+#pragma once
+
+#include "platform/iftable.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+namespace tarvo::platform {
+
+// One row of the interface table in its fields, as every table source fills it.
+struct IfRow {
+    QString name;
+    quint32 index = 0;
+    quint32 type = iftype::Ethernet;
+    quint32 mtu = 1500;
+    quint32 speed = 0;
+    QByteArray physAddr;                // at most 8 bytes are written
+    std::optional<quint32> physAddrLen; // default: physAddr's length
+    quint32 adminStatus = 1;
+    quint32 operStatus = 5;
+    quint32 lastChange = 0;
+    quint32 inOctets = 0;
+    quint32 inUcastPkts = 0;
+    quint32 inNUcastPkts = 0;
+    quint32 inDiscards = 0;
+    quint32 inErrors = 0;
+    quint32 inUnknownProtos = 0;
+    quint32 outOctets = 0;
+    quint32 outUcastPkts = 0;
+    quint32 outNUcastPkts = 0;
+    quint32 outDiscards = 0;
+    quint32 outErrors = 0;
+    quint32 outQLen = 0;
+    QByteArray descr;                // ANSI bytes, at most 256 are written
+    std::optional<quint32> descrLen; // default: descr's length
+};
+
+// Writes the row's IfRowBytes bytes in the table's little-endian layout; unused bytes
+// are zero, the name is cut at 256 UTF-16 units.
+void writeIfRow(const IfRow& row, quint8* bytes);
+
+} // namespace tarvo::platform
