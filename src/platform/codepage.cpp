@@ -88,4 +88,9 @@ QByteArray toAnsiField(QStringView text, int maxBytes) {
     return bytes;
 }
 
+QString fromAnsiField(QByteArrayView field) {
+    const qsizetype end = field.indexOf('\0');
+    return fromAnsi(end < 0 ? field : field.first(end));
+}
+
 } // namespace tarvo::platform

@@ -14,5 +14,7 @@ QString fromAnsi(QByteArrayView bytes);
 // Stores text in a fixed-size ANSI field: converts, then cuts at maxBytes bytes. A cut
 // that would split a double-byte character drops that character's lead byte as well.
 QByteArray toAnsiField(QStringView text, int maxBytes);
+// Reads a fixed-size ANSI field: its text up to the first NUL, or all of it without one.
+QString fromAnsiField(QByteArrayView field);
 
 } // namespace tarvo::platform

@@ -14,8 +14,7 @@ bool GetConnectionState(platform::IConnectionSource& source, quint32& flags, QSt
     const bool connected =
         source.query(word, std::span<char>(buffer.data(), platform::ConnectionNameBytes));
     flags = word;
-    name = platform::fromAnsi(
-        QByteArrayView(buffer.constData(), qstrnlen(buffer.constData(), size_t(buffer.size()))));
+    name = platform::fromAnsiField(buffer);
     return connected;
 }
 

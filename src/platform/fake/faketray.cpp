@@ -35,9 +35,7 @@ void FakeTrayIcon::click(int mouseMessage) {
 }
 
 QString FakeTrayIcon::tip() const {
-    const qsizetype end = m_current.tip.indexOf('\0');
-    return fromAnsi(end < 0 ? QByteArrayView(m_current.tip)
-                            : QByteArrayView(m_current.tip).first(end));
+    return fromAnsiField(m_current.tip);
 }
 
 } // namespace tarvo::platform

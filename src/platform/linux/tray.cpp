@@ -8,11 +8,6 @@
 namespace tarvo::platform {
 namespace {
 
-QString tipText(const QByteArray& field) {
-    const qsizetype end = field.indexOf('\0');
-    return fromAnsi(end < 0 ? QByteArrayView(field) : QByteArrayView(field).first(end));
-}
-
 // The notification area through QSystemTrayIcon. Qt re-docks the icon by itself when
 // the notification area host restarts.
 class QtTrayIcon final : public ITrayIcon {
@@ -53,7 +48,7 @@ private:
         if (data.flags & notifyflag::Icon)
             m_icon->setIcon(data.icon);
         if (data.flags & notifyflag::Tip)
-            m_icon->setToolTip(tipText(data.tip));
+            m_icon->setToolTip(fromAnsiField(data.tip));
     }
 
     void activated(QSystemTrayIcon::ActivationReason reason) {
