@@ -156,23 +156,6 @@ void wideLine(Plotter& plotter, QPoint from, QPoint to, int penWidth, qint64 wid
     }
 }
 
-// Lines of a DrawText string: CR LF, LF and CR each end a line.
-QStringList splitLines(const QString& text) {
-    QStringList lines;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (c != u'\r' && c != u'\n')
-            continue;
-        lines << text.mid(start, i - start);
-        if (c == u'\r' && i + 1 < text.size() && text.at(i + 1) == u'\n')
-            ++i;
-        start = i + 1;
-    }
-    lines << text.mid(start);
-    return lines;
-}
-
 QString trimmedRight(const QString& s) {
     qsizetype end = s.size();
     while (end > 0 && s.at(end - 1).isSpace())
@@ -430,13 +413,12 @@ int drawText(QImage& image, const QString& text, const Rect& rect, unsigned flag
         single.remove(u'\r').remove(u'\n');
         lines << single;
     } else {
-        const QStringList paragraphs = splitLines(text);
-        for (const QString& paragraph : paragraphs) {
+        forEachTextLine(text, [&](QStringView paragraph) {
             if (flags & DtWordBreak)
-                wrapLine(paragraph, rect.width(), metrics, lines);
+                wrapLine(paragraph.toString(), rect.width(), metrics, lines);
             else
-                lines << paragraph;
-        }
+                lines << paragraph.toString();
+        });
     }
     const int total = int(lines.size()) * lineHeight;
 

@@ -60,6 +60,22 @@ enum TextFlag : unsigned {
 int drawText(QImage& image, const QString& text, const Rect& rect, unsigned flags,
              const QFont& font, const QColor& colour);
 
+// Calls fn with each line of text (QStringView): CR LF, LF and CR each end a line, as
+// the runtime prints and DrawText draws them.
+template <typename Fn> void forEachTextLine(const QString& text, Fn fn) {
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c != u'\r' && c != u'\n')
+            continue;
+        fn(QStringView(text).mid(start, i - start));
+        if (c == u'\r' && i + 1 < text.size() && text.at(i + 1) == u'\n')
+            ++i;
+        start = i + 1;
+    }
+    fn(QStringView(text).mid(start));
+}
+
 // CreateFont's rules: a negative height is the character height in pixels (the QFont
 // pixel size), a positive one the cell height (ascent + descent), 0 a default of 12
 // pixels; weight 100..900 (0 is normal). A QFont cannot carry a rotation, so the

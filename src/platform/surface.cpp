@@ -32,21 +32,6 @@ gdi::Rect toRect(const QRect& r) {
     return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
 }
 
-// One text line per CR LF, LF or CR, as the runtime prints them.
-template <typename Fn> void forEachLine(const QString& text, Fn fn) {
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (c != u'\r' && c != u'\n')
-            continue;
-        fn(QStringView(text).mid(start, i - start));
-        if (c == u'\r' && i + 1 < text.size() && text.at(i + 1) == u'\n')
-            ++i;
-        start = i + 1;
-    }
-    fn(QStringView(text).mid(start));
-}
-
 // Whether region covers all of rect (QRegion::contains only tells whether they overlap).
 bool covers(const QRegion& region, const QRect& rect) {
     if (region.isEmpty())
@@ -114,7 +99,7 @@ void Surface::print(const QString& text) {
     QPainter painter;
     bool painting = false;
     bool firstLine = true;
-    forEachLine(text, [&](QStringView line) {
+    gdi::forEachTextLine(text, [&](QStringView line) {
         const int x = toPixel(firstLine ? m_currentX : 0);
         const int y = toPixel(m_currentY);
         firstLine = false;
@@ -141,7 +126,7 @@ void Surface::print(const QString& text) {
 double Surface::textWidth(const QString& text) const {
     const QFontMetricsF metrics(m_qfont, &m_image);
     double widest = 0;
-    forEachLine(text, [&](QStringView line) {
+    gdi::forEachTextLine(text, [&](QStringView line) {
         widest = std::max(
             widest, metrics.horizontalAdvance(line.size() == text.size() ? text : line.toString()));
     });
@@ -151,7 +136,7 @@ double Surface::textWidth(const QString& text) const {
 double Surface::textHeight(const QString& text) const {
     const QFontMetrics metrics(m_qfont, &m_image);
     int lines = 0;
-    forEachLine(text, [&](QStringView) { ++lines; });
+    gdi::forEachTextLine(text, [&](QStringView) { ++lines; });
     return double(lines) * metrics.height();
 }
 
