@@ -37,16 +37,21 @@ void place(QWidget* control, int left, int top, int width, int height) {
                          twipsToPixels(height));
 }
 
-// Labels without a size in the layout take the size of their text.
+// A label at a position in twips; without a size in the layout (width 0) it takes the
+// size of its text.
 QLabel* label(QWidget* parent, const char* name, const QString& text, int left, int top,
-              const QColor& colour = Qt::black) {
+              int width = 0, int height = 0, const QColor& colour = Qt::black) {
     auto* control = new QLabel(text, parent);
     control->setObjectName(QString::fromLatin1(name));
     QPalette p = control->palette();
     p.setColor(QPalette::WindowText, colour);
     control->setPalette(p);
-    control->adjustSize();
-    control->move(twipsToPixels(left), twipsToPixels(top));
+    if (width > 0) {
+        place(control, left, top, width, height);
+    } else {
+        control->adjustSize();
+        control->move(twipsToPixels(left), twipsToPixels(top));
+    }
     return control;
 }
 
@@ -134,10 +139,10 @@ void form1::createControls() {
     m_Picture3 = pictureBox(this, "Picture3", syscolour::Window, 330, 2280, 7095, 2895);
 
     m_Label1 = label(this, "Label1", QStringLiteral("宽带利用率"), 7860, 2070);
-    m_Label2 =
-        label(this, "Label2(1)", QStringLiteral("下载速度"), 7860, 2850, QColor(128, 255, 128));
-    m_Label3 =
-        label(this, "Label3(1)", QStringLiteral("上传速度"), 7845, 3600, QColor(255, 192, 192));
+    m_Label2 = label(this, "Label2(1)", QStringLiteral("下载速度"), 7860, 2850, 0, 0,
+                     QColor(128, 255, 128));
+    m_Label3 = label(this, "Label3(1)", QStringLiteral("上传速度"), 7845, 3600, 0, 0,
+                     QColor(255, 192, 192));
     const int barPos[BarCount][2] = {{7860, 2370}, {7860, 3150}, {7830, 3900}};
     for (int i = 0; i < BarCount; ++i) {
         const QString name = QStringLiteral("ucProgressBar(%1)").arg(i);
@@ -151,12 +156,9 @@ void form1::createControls() {
 
     m_Image1_0 = image(this, QStringLiteral("Image1(0)"), resource, 7950, 4470, 2625, 1440);
     m_Image10 = image(this, QStringLiteral("Image10"), resource, 9990, 4620, 315, 240);
-    m_Label4 = label(this, "Label4", QStringLiteral("网络连接状态："), 8100, 4650);
-    place(m_Label4, 8100, 4650, 2055, 195);
-    m_lblRecv = label(this, "lblRecv", QStringLiteral("下载数据量："), 8100, 4980);
-    place(m_lblRecv, 8100, 4980, 2175, 255);
-    m_lblSent = label(this, "lblSent", QStringLiteral("上传数据量："), 8100, 5310);
-    place(m_lblSent, 8100, 5310, 2175, 225);
+    m_Label4 = label(this, "Label4", QStringLiteral("网络连接状态："), 8100, 4650, 2055, 195);
+    m_lblRecv = label(this, "lblRecv", QStringLiteral("下载数据量："), 8100, 4980, 2175, 255);
+    m_lblSent = label(this, "lblSent", QStringLiteral("上传数据量："), 8100, 5310, 2175, 225);
     m_Label6 = label(this, "Label6", QStringLiteral("网络窗口"), 360, 5340);
 
     m_WebBrowser2 = placeholder(this, "WebBrowser2", 360, 5670, 7200, 1200);
