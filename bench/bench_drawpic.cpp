@@ -1,4 +1,4 @@
-#include "platform/surface.h"
+#include "forms/surface.h"
 #include "services/drawpic.h"
 
 #include <QGuiApplication>
@@ -24,7 +24,7 @@ const std::array<qint16, 4> Values{612, 143, 27, 0};
 
 // A call that only scrolls and copies to the box.
 void BM_GraphCall(benchmark::State& state) {
-    platform::Surface pic(GraphBox);
+    forms::Surface pic(GraphBox);
     TrafficGraph graph;
     graph.draw(pic, 1, Ratios, Values);
     for (auto _ : state) {
@@ -41,7 +41,7 @@ BENCHMARK(BM_GraphCall)->Repetitions(9)->ReportAggregatesOnly(true);
 
 // A drawing call: three pieces, three labels, grid marks, then scroll and copy.
 void BM_DrawingCall(benchmark::State& state) {
-    platform::Surface pic(GraphBox);
+    forms::Surface pic(GraphBox);
     TrafficGraph graph;
     int n = 0;
     for (auto _ : state) {

@@ -14,21 +14,20 @@ using namespace tarvo;
 
 namespace {
 
-platform::Picture gradient(const QColor& from, const QColor& to) {
+forms::Picture gradient(const QColor& from, const QColor& to) {
     QImage image(175, 17, QImage::Format_RGB32);
     QPainter painter(&image);
     QLinearGradient fill(0, 0, 0, 17);
     fill.setColorAt(0, from);
     fill.setColorAt(1, to);
     painter.fillRect(image.rect(), fill);
-    return platform::PictureObject::fromImage(image);
+    return forms::PictureObject::fromImage(image);
 }
 
 // The main window's bar 0: 175 x 17, Max 1002, value and " / 1000" as caption.
 std::unique_ptr<ucProgressBar> makeBar() {
     auto bar = std::make_unique<ucProgressBar>();
-    bar->setBarFont(
-        platform::makeFont({QStringLiteral("宋体"), 9.0, 400, platform::CharsetGb2312}));
+    bar->setBarFont(forms::makeFont({QStringLiteral("宋体"), 9.0, 400, forms::CharsetGb2312}));
     bar->setBarPictureFore(gradient(QColor(120, 220, 120), QColor(20, 140, 40)));
     bar->setBarPictureBack(gradient(QColor(240, 240, 240), QColor(200, 200, 200)));
     bar->setMax(1002);

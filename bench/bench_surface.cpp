@@ -1,13 +1,13 @@
 // The surface operations of one gauge redraw on a 175 x 17 surface: clear to the
 // background picture, copy part of the fill picture, centre and print the caption,
 // present. The gauge animation does this on every value step.
-#include "platform/surface.h"
+#include "forms/surface.h"
 
 #include <QGuiApplication>
 
 #include <benchmark/benchmark.h>
 
-using namespace tarvo::platform;
+using namespace tarvo::forms;
 
 namespace {
 

@@ -1,17 +1,17 @@
 #include "main/form1.h"
 
 #include "controls/progressbar/ucprogressbar.h"
+#include "forms/font.h"
+#include "forms/imagecontrol.h"
+#include "forms/propertybag.h"
+#include "forms/surfacewidget.h"
+#include "forms/yield.h"
 #include "main/captionplaceholder.h"
 #include "main/speed.h"
-#include "platform/errors.h"
-#include "platform/font.h"
-#include "platform/imagecontrol.h"
-#include "platform/numbers.h"
-#include "platform/propertybag.h"
 #include "platform/services.h"
-#include "platform/surfacewidget.h"
-#include "platform/units.h"
-#include "platform/yield.h"
+#include "runtime/errors.h"
+#include "runtime/numbers.h"
+#include "runtime/units.h"
 #include "services/drawpic.h"
 #include "services/online.h"
 
@@ -25,6 +25,8 @@
 
 namespace tarvo {
 
+using namespace runtime;
+using namespace forms;
 using namespace platform;
 
 namespace {
@@ -417,8 +419,7 @@ void form1::showTotals() {
     std::shared_ptr<CInterface> taken;
     step([&] {
         if (!s.ipHelper)
-            platform::raise(ErrorCode::InvalidProcedureCall,
-                            QStringLiteral("no statistics reader"));
+            runtime::raise(ErrorCode::InvalidProcedureCall, QStringLiteral("no statistics reader"));
         taken = s.ipHelper->Interfaces()->Item(1);
     });
     const auto kilobytes = [](double bytes) {
@@ -474,7 +475,7 @@ void form1::Timer4_Timer() {
         step([&] {
             const int max = bar(index).Max();
             if (max == 0)
-                platform::raise(ErrorCode::DivisionByZero);
+                runtime::raise(ErrorCode::DivisionByZero);
             ratios[std::size_t(index)] = float(double(m_state.barTarget[std::size_t(index)]) / max);
         });
     }

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "forms/timer.h"
 #include "main/hosts.h"
 #include "main/windowstate.h"
-#include "platform/timer.h"
 #include "services/apistuff.h"
 
 #include <QWidget>
@@ -17,10 +17,12 @@ namespace tarvo {
 
 class ucProgressBar;
 class CaptionPlaceholder;
-namespace platform {
-struct PlatformServices;
+namespace forms {
 class ImageControl;
 class SurfaceWidget;
+} // namespace forms
+namespace platform {
+struct PlatformServices;
 } // namespace platform
 
 // The main window: a fixed 728 x 472 dashboard driven by four timers. Its handlers run
@@ -50,7 +52,7 @@ public:
     const WindowState& state() const { return m_state; }
     WindowState& state() { return m_state; }
     ucProgressBar& bar(int index) const;
-    platform::Timer& timer(int number);
+    forms::Timer& timer(int number);
     APIStuff& apiStuff() { return m_apiStuff; }
 
 signals:
@@ -67,7 +69,7 @@ private:
     void connectTimers();
     // Starts bar i towards its target; true when the sampling tick must end here.
     bool startBarAnimation(int index);
-    platform::ImageControl* ratingHolder(int bracket) const;
+    forms::ImageControl* ratingHolder(int bracket) const;
 
     platform::PlatformServices& m_services;
     Hosts m_hosts;
@@ -76,32 +78,32 @@ private:
     bool m_loaded = false;
 
     CaptionPlaceholder* m_MicTitleBar1 = nullptr;
-    platform::SurfaceWidget* m_Picture1 = nullptr;
+    forms::SurfaceWidget* m_Picture1 = nullptr;
     QWidget* m_WebBrowser1 = nullptr;
     QLabel* m_label5 = nullptr;
-    platform::SurfaceWidget* m_Picture3 = nullptr;
+    forms::SurfaceWidget* m_Picture3 = nullptr;
     QLabel* m_Label1 = nullptr;
     std::array<ucProgressBar*, BarCount> m_ucProgressBar{};
     QLabel* m_Label2 = nullptr;
     QLabel* m_Label3 = nullptr;
-    platform::ImageControl* m_Image1_0 = nullptr;
-    platform::ImageControl* m_Image10 = nullptr;
+    forms::ImageControl* m_Image1_0 = nullptr;
+    forms::ImageControl* m_Image10 = nullptr;
     QLabel* m_Label4 = nullptr;
     QLabel* m_lblRecv = nullptr;
     QLabel* m_lblSent = nullptr;
     QLabel* m_Label6 = nullptr;
-    platform::SurfaceWidget* m_Picture2 = nullptr;
+    forms::SurfaceWidget* m_Picture2 = nullptr;
     QWidget* m_WebBrowser2 = nullptr;
     QPushButton* m_tqbutton1 = nullptr;
     QPlainTextEdit* m_Text1 = nullptr;
     // Image1(1), Image2 ... Image7: the icons of the seven latency brackets.
-    std::array<platform::ImageControl*, 7> m_ratingHolders{};
-    platform::ImageControl* m_Image11 = nullptr;
+    std::array<forms::ImageControl*, 7> m_ratingHolders{};
+    forms::ImageControl* m_Image11 = nullptr;
 
-    platform::Timer m_Timer1;
-    platform::Timer m_Timer2;
-    platform::Timer m_Timer3;
-    platform::Timer m_Timer4;
+    forms::Timer m_Timer1;
+    forms::Timer m_Timer2;
+    forms::Timer m_Timer3;
+    forms::Timer m_Timer4;
 };
 
 } // namespace tarvo

@@ -1,7 +1,7 @@
 #include "main/speed.h"
 
-#include "platform/errors.h"
-#include "platform/numbers.h"
+#include "runtime/errors.h"
+#include "runtime/numbers.h"
 #include "services/command.h"
 #include "services/web.h"
 
@@ -21,9 +21,9 @@ qint16 toInteger(QStringView text) {
     bool ok = false;
     const double value = text.trimmed().toDouble(&ok);
     if (!ok || !std::isfinite(value))
-        platform::raise(platform::ErrorCode::InvalidProcedureCall,
-                        QStringLiteral("not a number: ") + text.toString());
-    return platform::toInt16(value);
+        runtime::raise(runtime::ErrorCode::InvalidProcedureCall,
+                       QStringLiteral("not a number: ") + text.toString());
+    return runtime::toInt16(value);
 }
 
 // Windows: "Minimum = 1ms, Maximum = 40ms, Average = 23ms".
@@ -35,8 +35,8 @@ std::optional<qint16> windowsAverage(const QString& output) {
     const QString rest = output.mid(at + 7 + 3);
     const qsizetype unit = rest.indexOf(u'm', 0, Qt::CaseInsensitive);
     if (unit < 0)
-        platform::raise(platform::ErrorCode::InvalidProcedureCall,
-                        QStringLiteral("no unit after the average"));
+        runtime::raise(runtime::ErrorCode::InvalidProcedureCall,
+                       QStringLiteral("no unit after the average"));
     return toInteger(QStringView(rest).left(unit));
 }
 
@@ -54,8 +54,8 @@ std::optional<qint16> iputilsAverage(const QString& output) {
         line.match(output, found.capturedEnd(), QRegularExpression::NormalMatch,
                    QRegularExpression::AnchorAtOffsetMatchOption);
     if (!numbers.hasMatch())
-        platform::raise(platform::ErrorCode::InvalidProcedureCall,
-                        QStringLiteral("malformed round-trip line"));
+        runtime::raise(runtime::ErrorCode::InvalidProcedureCall,
+                       QStringLiteral("malformed round-trip line"));
     return toInteger(numbers.capturedView(2));
 }
 
@@ -72,7 +72,7 @@ qint16 parsePingAverage(const QString& output) {
 qint16 PingLatency(const QString& host, QPlainTextEdit* text1, platform::IHostResolver& resolver,
                    platform::IProcessLauncher& launcher) {
     if (text1 == nullptr)
-        platform::raise(platform::ErrorCode::InvalidProcedureCall, QStringLiteral("no text box"));
+        runtime::raise(runtime::ErrorCode::InvalidProcedureCall, QStringLiteral("no text box"));
     const QString address = ResolveHostAddress(resolver, host);
     text1->setPlainText(QString());
     // Only a plain IPv4 address goes on the command line: no name, no option, nothing

@@ -1,9 +1,11 @@
 #include "services/apistuff.h"
 
-#include "platform/codepage.h"
+#include "runtime/codepage.h"
 
 namespace tarvo {
 
+using namespace runtime;
+using namespace forms;
 using namespace platform;
 
 APIStuff::APIStuff(ITrayIcon& tray)

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "platform/picture.h"
+#include "forms/picture.h"
+#include "forms/windowhook.h"
 #include "platform/tray.h"
-#include "platform/windowhook.h"
 
 #include <QPointer>
 #include <QString>
@@ -29,7 +29,7 @@ public:
     void InstallTrayIcon(QWidget* form);
     void RemoveTrayIcon();
     void SetTrayTip(const QString& text);
-    void SetTrayIcon(const platform::Picture& picture);
+    void SetTrayIcon(const forms::Picture& picture);
     // Where the desktop has no notification area a hidden window could never come
     // back, so hiding minimises it instead.
     void HideWindow(QWidget* window) const;
@@ -42,7 +42,7 @@ private:
 
     platform::ITrayIcon& m_tray;
     QPointer<QWidget> m_form;
-    std::unique_ptr<platform::WindowHook> m_hook;
+    std::unique_ptr<forms::WindowHook> m_hook;
     platform::NotifyIconData m_record;
 };
 

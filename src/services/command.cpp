@@ -1,6 +1,6 @@
 #include "services/command.h"
 
-#include "platform/yield.h"
+#include "forms/yield.h"
 
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -48,7 +48,7 @@ bool RunCommand(platform::IProcessLauncher& launcher, const QString& commandLine
             return false;
         if (!text.isEmpty())
             append(*target, text);
-        platform::doEvents();
+        forms::doEvents();
     }
     return target != nullptr;
 }

@@ -1,20 +1,20 @@
 #include "services/drawpic.h"
 
-#include "platform/codepage.h"
-#include "platform/errors.h"
-#include "platform/numbers.h"
-#include "platform/units.h"
-#include "platform/yield.h"
+#include "forms/yield.h"
+#include "runtime/codepage.h"
+#include "runtime/errors.h"
+#include "runtime/numbers.h"
+#include "runtime/units.h"
 
 #include <algorithm>
 #include <cstdlib>
 
 namespace tarvo {
 
-namespace gdi = platform::gdi;
-using platform::addInt32;
-using platform::element;
-using platform::subInt32;
+namespace gdi = forms::gdi;
+using runtime::addInt32;
+using runtime::element;
+using runtime::subInt32;
 
 const QColor TrafficGraph::HeaderColour{219, 245, 255};
 const QColor TrafficGraph::BackgroundColour{255, 255, 255};
@@ -33,7 +33,7 @@ constexpr int ScaleInset = 25;   // rows of the box that a full-scale line stays
 // The text reaches the system in its ANSI form, so what the code page cannot hold
 // shows as it would there.
 QString throughAnsi(const QString& text) {
-    return platform::fromAnsi(platform::toAnsi(text));
+    return runtime::fromAnsi(runtime::toAnsi(text));
 }
 
 // A fresh memory context draws with the system font.
@@ -52,7 +52,7 @@ QString TrafficGraph::labelText(int line, std::span<const float> ratios,
                                 std::span<const qint16> values, const QLocale& locale) {
     switch (line) {
     case 0:
-        return platform::doubleToText(element(values, 0) / 10.0, locale) + QStringLiteral("/100");
+        return runtime::doubleToText(element(values, 0) / 10.0, locale) + QStringLiteral("/100");
     case 1: {
         const qint16 download = element(values, 1);
         if (download > 7)
@@ -64,7 +64,7 @@ QString TrafficGraph::labelText(int line, std::span<const float> ratios,
         const int difference = int(element(values, 2)) - int(element(values, 1));
         if (std::abs(difference) > 15) {
             const float speed = element(ratios, 2) * 200.0f;
-            return platform::singleToText(speed, locale) + QStringLiteral("KB/S");
+            return runtime::singleToText(speed, locale) + QStringLiteral("KB/S");
         }
         return {};
     }
@@ -73,13 +73,13 @@ QString TrafficGraph::labelText(int line, std::span<const float> ratios,
     }
 }
 
-void TrafficGraph::draw(platform::Surface& pic, qint16 step, std::span<const float> ratios,
+void TrafficGraph::draw(forms::Surface& pic, qint16 step, std::span<const float> ratios,
                         std::span<const qint16> values) {
     if (!m_initialised)
         initialise(pic, step);
 
     // Surfaces always measure in pixels; only the yield is left to do here.
-    platform::doEvents();
+    forms::doEvents();
 
     const bool drawing = m_tick == CallsPerPiece - 1;
     if (drawing) {
@@ -94,7 +94,7 @@ void TrafficGraph::draw(platform::Surface& pic, qint16 step, std::span<const flo
     scrollAndShow(pic, step, drawing);
 }
 
-void TrafficGraph::initialise(platform::Surface& pic, qint16 step) {
+void TrafficGraph::initialise(forms::Surface& pic, qint16 step) {
     const int w = pic.scaleWidth();
     const int h = pic.scaleHeight();
     const QImage::Format format =
@@ -125,24 +125,24 @@ void TrafficGraph::initialise(platform::Surface& pic, qint16 step) {
     copyHeader(pic);
 }
 
-void TrafficGraph::drawPiece(platform::Surface& pic, int line, std::span<const float> ratios,
+void TrafficGraph::drawPiece(forms::Surface& pic, int line, std::span<const float> ratios,
                              std::span<const qint16> values) {
     const auto i = std::size_t(line);
     Point& current = m_current[i];
     const QPoint from(current.x, subInt32(pic.scaleHeight(), current.y));
 
     const double scale = double(subInt32(pic.scaleHeight(), ScaleInset));
-    current.y = platform::toInt32(scale * double(element(ratios, line)) + line + 1);
+    current.y = runtime::toInt32(scale * double(element(ratios, line)) + line + 1);
     const QPoint to(addInt32(current.x, PieceLength), subInt32(pic.scaleHeight(), current.y));
     gdi::line(m_bitmap, from, to, m_pens[i]);
 
     copyHeader(pic);
-    platform::doEvents();
+    forms::doEvents();
 
     if (current.y != m_previous[i].y) {
         m_labelRect.top = subInt32(pic.scaleHeight(), current.y);
         m_labelRect.bottom = addInt32(m_labelRect.top, LabelHeight);
-        m_currentFont = CreateLabelFont(platform::DotsPerInch, LabelPoints, 0);
+        m_currentFont = CreateLabelFont(runtime::DotsPerInch, LabelPoints, 0);
         const QString text = labelText(line, ratios, values);
         if (!text.isEmpty())
             gdi::drawText(m_bitmap, throughAnsi(text), m_labelRect, gdi::DtCenter | gdi::DtTop,
@@ -151,13 +151,13 @@ void TrafficGraph::drawPiece(platform::Surface& pic, int line, std::span<const f
     m_previous[i] = current;
 }
 
-void TrafficGraph::drawGridMarks(const platform::Surface& pic) {
+void TrafficGraph::drawGridMarks(const forms::Surface& pic) {
     const int w = pic.scaleWidth();
     const int h = pic.scaleHeight();
     const double scale = double(subInt32(h, ScaleInset));
-    const qint32 middle = platform::toInt32(scale / 2 + HeaderHeight);
-    const qint32 quarter = platform::toInt32(scale / 4 + HeaderHeight);
-    const qint32 threeQuarters = platform::toInt32(scale / 4 * 3 + HeaderHeight);
+    const qint32 middle = runtime::toInt32(scale / 2 + HeaderHeight);
+    const qint32 quarter = runtime::toInt32(scale / 4 + HeaderHeight);
+    const qint32 threeQuarters = runtime::toInt32(scale / 4 * 3 + HeaderHeight);
     const qint32 end = addInt32(w, PieceLength);
 
     gdi::line(m_bitmap, {w, middle}, {end, middle}, m_pens[MiddleGridPen]);
@@ -166,7 +166,7 @@ void TrafficGraph::drawGridMarks(const platform::Surface& pic) {
     gdi::line(m_bitmap, {w, HeaderHeight}, {w, h}, m_pens[GridPen]);
 }
 
-void TrafficGraph::scrollAndShow(platform::Surface& pic, qint16 step, bool drew) {
+void TrafficGraph::scrollAndShow(forms::Surface& pic, qint16 step, bool drew) {
     const int w = pic.scaleWidth();
     const int h = pic.scaleHeight();
     // The bitmap scrolls onto itself; its last columns, never overwritten, bring in
@@ -200,10 +200,10 @@ void TrafficGraph::scrollAndShow(platform::Surface& pic, qint16 step, bool drew)
     }
     pic.refresh();
     noteShown(pic);
-    platform::doEvents();
+    forms::doEvents();
 }
 
-void TrafficGraph::copyHeader(platform::Surface& pic) {
+void TrafficGraph::copyHeader(forms::Surface& pic) {
     const bool shownBefore = &pic == m_shownOn && pic.changeCount() == m_shownChanges;
     gdi::bitBlt(pic.image(), {0, 0}, m_bitmap, m_headerRect);
     pic.markDirty(QRect(0, 0, m_headerRect.right, HeaderHeight));
@@ -213,13 +213,13 @@ void TrafficGraph::copyHeader(platform::Surface& pic) {
         noteShown(pic);
 }
 
-void TrafficGraph::noteShown(const platform::Surface& pic) {
+void TrafficGraph::noteShown(const forms::Surface& pic) {
     m_shownOn = &pic;
     m_shownSize = pic.size();
     m_shownChanges = pic.changeCount();
 }
 
-void DrawTrafficGraph(platform::Surface& pic, qint16 step, std::span<const float> ratios,
+void DrawTrafficGraph(forms::Surface& pic, qint16 step, std::span<const float> ratios,
                       std::span<const qint16> values) {
     // Module state lives for the whole run and is never released.
     static TrafficGraph* const graph = new TrafficGraph;
@@ -228,7 +228,7 @@ void DrawTrafficGraph(platform::Surface& pic, qint16 step, std::span<const float
 
 QFont CreateLabelFont(int dpiY, qint16 points, qint32 angle) {
     const int height = -gdi::mulDiv(points, dpiY, 72);
-    const qint32 escapement = platform::narrowInt32(qint64(angle) * 10);
+    const qint32 escapement = runtime::narrowInt32(qint64(angle) * 10);
     return gdi::createFont(height, escapement, 400, false, false, false,
                            QStringLiteral("Times New Roman"));
 }

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/gdi.h"
-#include "platform/surface.h"
+#include "forms/gdi.h"
+#include "forms/surface.h"
 
 #include <QFont>
 #include <QImage>
@@ -43,8 +43,8 @@ public:
 
     // One tick: scroll, on every eleventh call draw the pieces first, copy to the box.
     // A coordinate that cannot be computed (overflow, not a number) raises a
-    // platform::RuntimeError; what was drawn up to there stays.
-    void draw(platform::Surface& pic, qint16 step, std::span<const float> ratios,
+    // runtime::RuntimeError; what was drawn up to there stays.
+    void draw(forms::Surface& pic, qint16 step, std::span<const float> ratios,
               std::span<const qint16> values);
 
     bool initialised() const { return m_initialised; }
@@ -57,36 +57,36 @@ private:
         qint32 y = 0;
     };
 
-    void initialise(platform::Surface& pic, qint16 step);
-    void drawPiece(platform::Surface& pic, int line, std::span<const float> ratios,
+    void initialise(forms::Surface& pic, qint16 step);
+    void drawPiece(forms::Surface& pic, int line, std::span<const float> ratios,
                    std::span<const qint16> values);
-    void drawGridMarks(const platform::Surface& pic);
-    void scrollAndShow(platform::Surface& pic, qint16 step, bool drew);
-    void copyHeader(platform::Surface& pic);
+    void drawGridMarks(const forms::Surface& pic);
+    void scrollAndShow(forms::Surface& pic, qint16 step, bool drew);
+    void copyHeader(forms::Surface& pic);
     // Remembers what the box shows now, so the next call can present a scroll.
-    void noteShown(const platform::Surface& pic);
+    void noteShown(const forms::Surface& pic);
 
     bool m_initialised = false;
     QImage m_bitmap;
-    std::array<platform::gdi::Pen, 5> m_pens;
+    std::array<forms::gdi::Pen, 5> m_pens;
     QColor m_headerBrush;
     QColor m_backgroundBrush;
     qint32 m_tick = 0;
     std::array<Point, LineCount> m_current;
     std::array<Point, LineCount> m_previous;
-    platform::gdi::Rect m_headerRect;
-    platform::gdi::Rect m_graphRect;
-    platform::gdi::Rect m_labelRect;
+    forms::gdi::Rect m_headerRect;
+    forms::gdi::Rect m_graphRect;
+    forms::gdi::Rect m_labelRect;
     QFont m_currentFont; // the memory context's font: its default until the first label
     // The box as this graph last presented it; any other change to it since means the
     // next call repaints the box instead of scrolling what it shows.
-    const platform::Surface* m_shownOn = nullptr;
+    const forms::Surface* m_shownOn = nullptr;
     QSize m_shownSize;
     quint64 m_shownChanges = 0;
 };
 
 // One tick of the main window's graph, kept in module state for the whole run.
-void DrawTrafficGraph(platform::Surface& pic, qint16 step, std::span<const float> ratios,
+void DrawTrafficGraph(forms::Surface& pic, qint16 step, std::span<const float> ratios,
                       std::span<const qint16> values);
 
 // The label font: `points` high at `dpiY` dots per inch (character height, not cell),

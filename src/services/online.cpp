@@ -1,6 +1,6 @@
 #include "services/online.h"
 
-#include "platform/codepage.h"
+#include "runtime/codepage.h"
 
 #include <QByteArray>
 
@@ -14,7 +14,7 @@ bool GetConnectionState(platform::IConnectionSource& source, quint32& flags, QSt
     const bool connected =
         source.query(word, std::span<char>(buffer.data(), platform::ConnectionNameBytes));
     flags = word;
-    name = platform::fromAnsiField(buffer);
+    name = runtime::fromAnsiField(buffer);
     return connected;
 }
 

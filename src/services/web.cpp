@@ -1,13 +1,13 @@
 #include "services/web.h"
 
-#include "platform/codepage.h"
+#include "runtime/codepage.h"
 
 #include <QStringList>
 
 namespace tarvo {
 
 QString ResolveHostAddress(platform::IHostResolver& resolver, const QString& host) {
-    const auto address = resolver.resolveIPv4(platform::toAnsi(host));
+    const auto address = resolver.resolveIPv4(runtime::toAnsi(host));
     if (!address)
         return {};
     QStringList parts;

@@ -1,14 +1,14 @@
 #include "stats/cinterfaces.h"
 
-#include "platform/errors.h"
-#include "platform/numbers.h"
+#include "runtime/errors.h"
+#include "runtime/numbers.h"
 
 #include <limits>
 #include <utility>
 
 namespace tarvo {
 
-using platform::ErrorCode;
+using runtime::ErrorCode;
 
 CInterfaces::Record CInterfaces::Add(Record& objInterface) {
     Record added = std::move(objInterface);
@@ -35,7 +35,7 @@ void CInterfaces::Remove(const QVariant& vntIndexKey) {
 
 std::size_t CInterfaces::position(int index) const {
     if (index < 1 || index > count())
-        platform::raise(ErrorCode::SubscriptOutOfRange, QStringLiteral("Item %1").arg(index));
+        runtime::raise(ErrorCode::SubscriptOutOfRange, QStringLiteral("Item %1").arg(index));
     return static_cast<std::size_t>(index - 1);
 }
 
@@ -58,18 +58,18 @@ int CInterfaces::toIndex(const QVariant& vntIndexKey) {
         bool ok = false;
         const qlonglong value = vntIndexKey.toLongLong(&ok);
         if (!ok || value < 1 || value > std::numeric_limits<int>::max())
-            platform::raise(ErrorCode::SubscriptOutOfRange);
+            runtime::raise(ErrorCode::SubscriptOutOfRange);
         return static_cast<int>(value);
     }
     case QMetaType::Double:
     case QMetaType::Float: {
         const double value = vntIndexKey.toDouble();
         if (!(value > -1e9 && value < 1e9))
-            platform::raise(ErrorCode::SubscriptOutOfRange);
-        return platform::toInt32(value);
+            runtime::raise(ErrorCode::SubscriptOutOfRange);
+        return runtime::toInt32(value);
     }
     default:
-        platform::raise(ErrorCode::SubscriptOutOfRange, QStringLiteral("no record has a key"));
+        runtime::raise(ErrorCode::SubscriptOutOfRange, QStringLiteral("no record has a key"));
     }
 }
 

@@ -1,8 +1,8 @@
 #include "stats/ciphelper.h"
 
-#include "platform/codepage.h"
-#include "platform/errors.h"
-#include "platform/numbers.h"
+#include "runtime/codepage.h"
+#include "runtime/errors.h"
+#include "runtime/numbers.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>
@@ -17,6 +17,7 @@ namespace tarvo {
 
 namespace {
 
+using namespace runtime;
 using namespace platform;
 
 // A size beyond this is not a table but a fault of the source; refusing it keeps one bad

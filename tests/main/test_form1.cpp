@@ -1,16 +1,16 @@
 #include "main/form1.h"
 
 #include "controls/progressbar/ucprogressbar.h"
+#include "forms/imagecontrol.h"
+#include "forms/surfacewidget.h"
+#include "forms/yield.h"
 #include "platform/fake/fakeconnection.h"
 #include "platform/fake/fakeiftable.h"
 #include "platform/fake/fakeprocess.h"
 #include "platform/fake/fakeresolver.h"
 #include "platform/fake/fakesingleinstance.h"
 #include "platform/fake/faketray.h"
-#include "platform/imagecontrol.h"
 #include "platform/services.h"
-#include "platform/surfacewidget.h"
-#include "platform/yield.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -24,6 +24,7 @@
 #include <memory>
 
 using namespace tarvo;
+using namespace tarvo::forms;
 using namespace tarvo::platform;
 
 namespace {

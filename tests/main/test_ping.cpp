@@ -1,10 +1,10 @@
 // The latency probe against real echo replies: the system's ping command run through
 // the command runner, on loopback and in network namespaces the test makes itself.
-#include "../services/scratchnetns.h"
-#include "echoresponder.h"
 #include "main/speed.h"
 #include "platform/process.h"
 #include "platform/resolver.h"
+#include "support/echoresponder.h"
+#include "support/scratchnetns.h"
 
 #include <QPlainTextEdit>
 #include <QStandardPaths>

@@ -1,15 +1,15 @@
+#include "forms/yield.h"
 #include "main/speed.h"
-#include "platform/errors.h"
 #include "platform/fake/fakeprocess.h"
 #include "platform/fake/fakeresolver.h"
-#include "platform/numbers.h"
-#include "platform/yield.h"
+#include "runtime/errors.h"
+#include "runtime/numbers.h"
 
 #include <QPlainTextEdit>
 #include <QtTest>
 
 using namespace tarvo;
-using platform::ErrorCode;
+using runtime::ErrorCode;
 
 Q_DECLARE_METATYPE(ErrorCode)
 
@@ -52,9 +52,9 @@ class TestSpeed final : public QObject {
 
 private slots:
     void init() {
-        platform::setYieldHandler([] {});
+        forms::setYieldHandler([] {});
     }
-    void cleanup() { platform::setYieldHandler({}); }
+    void cleanup() { forms::setYieldHandler({}); }
 
     void readsTheAverage_data();
     void readsTheAverage();
@@ -131,14 +131,14 @@ void TestSpeed::malformedAverageFails() {
     try {
         const qint16 average = parsePingAverage(output);
         QFAIL(qPrintable(QStringLiteral("parsed as %1").arg(average)));
-    } catch (const platform::RuntimeError& failure) {
+    } catch (const runtime::RuntimeError& failure) {
         QCOMPARE(failure.code(), error);
     }
 }
 
 void TestSpeed::noAnswerScoresWorst() {
     // The probe tick computes 1000 minus the time in 16 bits and clamps below 0.
-    const qint16 score = platform::subInt16(1000, PingNoAnswer);
+    const qint16 score = runtime::subInt16(1000, PingNoAnswer);
     QVERIFY(score < 0);
 }
 
@@ -182,7 +182,7 @@ void TestSpeed::failingProbeKeepsThePreviousTarget() {
 
     qint16 target = 977;
     const bool done =
-        platform::step([&] { target = PingLatency("probe.example", &text1, resolver, launcher); });
+        runtime::step([&] { target = PingLatency("probe.example", &text1, resolver, launcher); });
     QVERIFY(!done);
     QCOMPARE(target, qint16(977));
     QCOMPARE(launcher.commandLines().size(), 1);

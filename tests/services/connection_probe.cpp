@@ -2,8 +2,8 @@
 // 0), the flag word and the name, one a line. The connection tests run it inside
 // network namespaces of their own.
 //   connection_probe [times]
-#include "platform/codepage.h"
 #include "platform/connection.h"
+#include "runtime/codepage.h"
 
 #include <QCoreApplication>
 
@@ -24,7 +24,7 @@ int main(int argc, char** argv) {
             flags, std::span<char>(name.data(), tarvo::platform::ConnectionNameBytes));
     }
     const QString text =
-        tarvo::platform::fromAnsi(QByteArrayView(name.data(), qsizetype(std::strlen(name.data()))));
+        tarvo::runtime::fromAnsi(QByteArrayView(name.data(), qsizetype(std::strlen(name.data()))));
     std::printf("%d\n%u\n%s\n", connected ? 1 : 0, flags, text.toUtf8().constData());
     return 0;
 }

@@ -1,16 +1,21 @@
 #include "services/apistuff.h"
 
-#include "platform/codepage.h"
+#include "forms/picture.h"
+#include "forms/windowhook.h"
 #include "platform/fake/faketray.h"
-#include "platform/picture.h"
-#include "platform/windowhook.h"
+#include "runtime/codepage.h"
 
+#include "support/recordingwindow.h"
 #include <QPixmap>
+
 #include <QTest>
 #include <QWidget>
 
 using namespace tarvo;
+using namespace tarvo::runtime;
+using namespace tarvo::forms;
 using namespace tarvo::platform;
+using tarvo::testing::RecordingWindow;
 
 namespace {
 
@@ -19,19 +24,6 @@ QIcon solidIcon(const QColor& colour) {
     pixmap.fill(colour);
     return QIcon(pixmap);
 }
-
-// The window's own message handling: records every tray callback that reaches it.
-class Window final : public QWidget {
-public:
-    QList<int> received;
-
-protected:
-    bool event(QEvent* e) override {
-        if (e->type() == TrayCallbackEvent::eventType())
-            received << static_cast<TrayCallbackEvent*>(e)->mouseMessage();
-        return QWidget::event(e);
-    }
-};
 
 // The procedure the tray hook replaces when another hook got there first.
 struct ReplacedProcedure {
@@ -70,7 +62,7 @@ private slots:
 
 void TestAPIStuff::installAddsTheWindowIcon() {
     FakeTrayIcon tray;
-    Window window;
+    RecordingWindow window;
     window.setWindowIcon(solidIcon(Qt::green));
     APIStuff api(tray);
     api.InstallTrayIcon(&window);
@@ -90,7 +82,7 @@ void TestAPIStuff::installAddsTheWindowIcon() {
 
 void TestAPIStuff::leftReleaseTogglesTheWindow() {
     FakeTrayIcon tray;
-    Window window;
+    RecordingWindow window;
     APIStuff api(tray);
     api.InstallTrayIcon(&window);
     window.show();
@@ -106,7 +98,7 @@ void TestAPIStuff::leftReleaseTogglesTheWindow() {
 
 void TestAPIStuff::rightReleaseIsSwallowedOthersPassOn() {
     FakeTrayIcon tray;
-    Window window;
+    RecordingWindow window;
     ReplacedProcedure previous(&window);
     APIStuff api(tray);
     api.InstallTrayIcon(&window);
@@ -159,7 +151,7 @@ void TestAPIStuff::tipIsCutToItsField() {
     QFETCH(bool, endsInNul);
 
     FakeTrayIcon tray;
-    Window window;
+    RecordingWindow window;
     APIStuff api(tray);
     api.InstallTrayIcon(&window);
     api.SetTrayTip(text);
@@ -176,7 +168,7 @@ void TestAPIStuff::tipIsCutToItsField() {
 
 void TestAPIStuff::onlyIconPicturesChangeTheIcon() {
     FakeTrayIcon tray;
-    Window window;
+    RecordingWindow window;
     window.setWindowIcon(solidIcon(Qt::green));
     APIStuff api(tray);
     api.InstallTrayIcon(&window);
@@ -200,7 +192,7 @@ void TestAPIStuff::onlyIconPicturesChangeTheIcon() {
 
 void TestAPIStuff::addingAgainKeepsTipAndHooksOnce() {
     FakeTrayIcon tray;
-    Window window;
+    RecordingWindow window;
     window.setWindowIcon(solidIcon(Qt::green));
     APIStuff api(tray);
     api.InstallTrayIcon(&window);
@@ -223,7 +215,7 @@ void TestAPIStuff::addingAgainKeepsTipAndHooksOnce() {
 
 void TestAPIStuff::removeDeletesAndUnhooks() {
     FakeTrayIcon tray;
-    Window window;
+    RecordingWindow window;
     ReplacedProcedure previous(&window);
     {
         APIStuff api(tray);
@@ -260,7 +252,7 @@ void TestAPIStuff::removeDeletesAndUnhooks() {
 void TestAPIStuff::withoutNotificationAreaHidingMinimises() {
     FakeTrayIcon tray;
     tray.setAvailable(false);
-    Window window;
+    RecordingWindow window;
     APIStuff api(tray);
     api.InstallTrayIcon(&window);
     window.show();

@@ -1,6 +1,6 @@
+#include "forms/yield.h"
 #include "platform/fake/fakeprocess.h"
 #include "platform/process.h"
-#include "platform/yield.h"
 #include "services/command.h"
 
 #include <QPlainTextEdit>
@@ -64,7 +64,7 @@ class TestCommand final : public QObject {
     Q_OBJECT
 
 private slots:
-    void cleanup() { platform::setYieldHandler({}); }
+    void cleanup() { forms::setYieldHandler({}); }
 
     void splitsLikeWindows_data();
     void splitsLikeWindows();
@@ -126,7 +126,7 @@ void TestCommand::largeOutputArrivesWholeInChunks() {
     expected.truncate(3000);
 
     int yields = 0;
-    platform::setYieldHandler([&] { ++yields; });
+    forms::setYieldHandler([&] { ++yields; });
     RecordingLauncher launcher;
     QPlainTextEdit box;
     box.setPlainText("old text");
@@ -241,7 +241,7 @@ void TestCommand::boxGoingAwayStopsRun() {
     auto* box = new QPlainTextEdit;
     QPointer<QPlainTextEdit> watch(box);
     int yields = 0;
-    platform::setYieldHandler([&] {
+    forms::setYieldHandler([&] {
         ++yields;
         delete box;
     });

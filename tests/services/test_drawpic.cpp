@@ -1,7 +1,7 @@
-#include "platform/errors.h"
-#include "platform/gdi.h"
-#include "platform/surface.h"
-#include "platform/yield.h"
+#include "forms/gdi.h"
+#include "forms/surface.h"
+#include "forms/yield.h"
+#include "runtime/errors.h"
 #include "services/drawpic.h"
 
 #include <QtTest>
@@ -13,7 +13,7 @@
 #include <vector>
 
 using namespace tarvo;
-using platform::Surface;
+using forms::Surface;
 
 namespace {
 
@@ -83,9 +83,9 @@ class TestDrawpic : public QObject {
 
 private slots:
     void initTestCase() {
-        platform::setYieldHandler([this] { ++m_yields; });
+        forms::setYieldHandler([this] { ++m_yields; });
     }
-    void cleanupTestCase() { platform::setYieldHandler({}); }
+    void cleanupTestCase() { forms::setYieldHandler({}); }
 
     void firstCallSetsUpHeaderAndLegend_data();
     void firstCallSetsUpHeaderAndLegend();
@@ -443,11 +443,11 @@ void TestDrawpic::faultyCoordinateReachesCaller_data() {
     QTest::addColumn<int>("code");
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float inf = std::numeric_limits<float>::infinity();
-    QTest::newRow("not a number") << QList<float>{nan, 0, 0} << int(platform::ErrorCode::Overflow);
-    QTest::newRow("infinite") << QList<float>{0, -inf, 0} << int(platform::ErrorCode::Overflow);
-    QTest::newRow("too large") << QList<float>{0, 0, 1e30f} << int(platform::ErrorCode::Overflow);
+    QTest::newRow("not a number") << QList<float>{nan, 0, 0} << int(runtime::ErrorCode::Overflow);
+    QTest::newRow("infinite") << QList<float>{0, -inf, 0} << int(runtime::ErrorCode::Overflow);
+    QTest::newRow("too large") << QList<float>{0, 0, 1e30f} << int(runtime::ErrorCode::Overflow);
     QTest::newRow("too few ratios")
-        << QList<float>{0, 0} << int(platform::ErrorCode::SubscriptOutOfRange);
+        << QList<float>{0, 0} << int(runtime::ErrorCode::SubscriptOutOfRange);
 }
 
 void TestDrawpic::faultyCoordinateReachesCaller() {
@@ -464,7 +464,7 @@ void TestDrawpic::faultyCoordinateReachesCaller() {
     try {
         graph.draw(pic, 1, ratios, values);
         QFAIL("no error");
-    } catch (const platform::RuntimeError& error) {
+    } catch (const runtime::RuntimeError& error) {
         QCOMPARE(error.number(), code);
     }
     // The graph goes on with the next call.
@@ -490,8 +490,8 @@ void TestDrawpic::labelFontFollowsCreateFontRules() {
     QFETCH(int, points);
     QFETCH(int, angle);
     QFETCH(int, height);
-    const QFont expected = platform::gdi::createFont(height, angle * 10, 400, false, false, false,
-                                                     QStringLiteral("Times New Roman"));
+    const QFont expected = forms::gdi::createFont(height, angle * 10, 400, false, false, false,
+                                                  QStringLiteral("Times New Roman"));
     QCOMPARE(CreateLabelFont(dpi, qint16(points), angle), expected);
 }
 

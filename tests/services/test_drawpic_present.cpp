@@ -1,8 +1,8 @@
 // How the traffic graph reaches the screen: a plain call presents a one-step scroll and
 // the uncovered strip, a drawing call also the strip where pieces and labels land, and
 // the box on screen always equals the box's image.
-#include "platform/surface.h"
-#include "platform/surfacewidget.h"
+#include "forms/surface.h"
+#include "forms/surfacewidget.h"
 #include "services/drawpic.h"
 
 #include <QScreen>
@@ -12,7 +12,7 @@
 #include <numeric>
 
 using namespace tarvo;
-using platform::Surface;
+using forms::Surface;
 
 namespace {
 
@@ -98,7 +98,7 @@ private slots:
     void screenFollowsTheImage() {
         QWidget top;
         top.resize(300, 140);
-        platform::SurfaceWidget box(&top);
+        forms::SurfaceWidget box(&top);
         box.setGeometry(22, 30, 220, 90);
         top.show();
         QVERIFY(QTest::qWaitForWindowExposed(&top));

@@ -1,7 +1,7 @@
-#include "platform/codepage.h"
 #include "platform/fake/fakeconnection.h"
-#include "scratchnetns.h"
+#include "runtime/codepage.h"
 #include "services/online.h"
+#include "support/scratchnetns.h"
 
 #include <QProcess>
 #include <QStandardPaths>
@@ -59,7 +59,7 @@ void TestOnline::readsTheSourcesAnswer_data() {
     QTest::addColumn<QString>("name");
 
     QTest::newRow("LAN with a Chinese name")
-        << true << quint32(Lan | Configured) << platform::toAnsi(u"本地连接") << "本地连接";
+        << true << quint32(Lan | Configured) << runtime::toAnsi(u"本地连接") << "本地连接";
     QTest::newRow("not connected, flags still written")
         << false << quint32(Configured) << QByteArray() << "";
     QTest::newRow("name ends at the first NUL")

@@ -1,6 +1,6 @@
-#include "platform/codepage.h"
 #include "platform/fake/fakeresolver.h"
 #include "platform/resolver.h"
+#include "runtime/codepage.h"
 #include "services/web.h"
 
 #include <QtTest>
@@ -88,9 +88,9 @@ void TestWeb::writesAddressBytes() {
 void TestWeb::handsTheNameOnAsAnsi() {
     platform::FakeHostResolver resolver;
     const QString name = QStringLiteral("主机.example");
-    resolver.add(platform::toAnsi(name), {192, 168, 1, 20});
+    resolver.add(runtime::toAnsi(name), {192, 168, 1, 20});
     QCOMPARE(ResolveHostAddress(resolver, name), QStringLiteral("192.168.1.20"));
-    QCOMPARE(resolver.asked(), QByteArrayList{platform::toAnsi(name)});
+    QCOMPARE(resolver.asked(), QByteArrayList{runtime::toAnsi(name)});
     QCOMPARE(ResolveHostAddress(resolver, "other"), QString());
 }
 

@@ -1,6 +1,6 @@
 // The interface statistics reader, its records and its collection, fed by a fake table.
-#include "platform/errors.h"
 #include "platform/fake/fakeiftable.h"
+#include "runtime/errors.h"
 #include "stats/cinterface.h"
 #include "stats/cinterfaces.h"
 #include "stats/ciphelper.h"
@@ -35,7 +35,7 @@ FakeIfRow row(const char* name, quint32 in, quint32 out) {
 int errorOf(const std::function<void()>& body) {
     try {
         body();
-    } catch (const platform::RuntimeError& e) {
+    } catch (const runtime::RuntimeError& e) {
         return e.number();
     }
     return 0;

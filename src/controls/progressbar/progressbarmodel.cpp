@@ -1,7 +1,7 @@
 #include "controls/progressbar/progressbarmodel.h"
 
-#include "platform/errors.h"
-#include "platform/numbers.h"
+#include "runtime/errors.h"
+#include "runtime/numbers.h"
 
 #include <cmath>
 #include <limits>
@@ -23,7 +23,7 @@ std::optional<int> fillEdge(double position) {
     if (!std::isfinite(position))
         return std::nullopt;
     std::optional<int> edge;
-    platform::step([&] { edge = platform::toInt16(position); });
+    runtime::step([&] { edge = runtime::toInt16(position); });
     return edge;
 }
 
@@ -102,15 +102,15 @@ void captionText(const ProgressBarModel& model, QString& out) {
     case CaptionPercent1:
     case CaptionPercent2:
         if (model.span != 0)
-            out.append(platform::formatPattern(double(model.value) / model.span,
-                                               percentPattern(model.captionFormat)));
+            out.append(runtime::formatPattern(double(model.value) / model.span,
+                                              percentPattern(model.captionFormat)));
         return;
     case CaptionRelPercent:
     case CaptionRelPercent1:
     case CaptionRelPercent2:
         if (const auto d = offset(model); d && model.span != 0)
-            out.append(platform::formatPattern(double(*d) / model.span,
-                                               percentPattern(model.captionFormat)));
+            out.append(runtime::formatPattern(double(*d) / model.span,
+                                              percentPattern(model.captionFormat)));
         return;
     default:
         return;
@@ -131,8 +131,8 @@ int valueFromPoint(const ProgressBarModel& model, QSize scale, float x, float y)
                              : (double(scale.height()) - double(y)) / double(scale.height());
         const double raw = p * model.span + model.min;
         if (!std::isfinite(raw))
-            platform::raise(platform::ErrorCode::Overflow, QStringLiteral("pointer position"));
-        v = platform::toInt32(raw);
+            runtime::raise(runtime::ErrorCode::Overflow, QStringLiteral("pointer position"));
+        v = runtime::toInt32(raw);
     }
     if (v < model.min)
         return model.min;

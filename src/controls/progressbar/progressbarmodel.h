@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/picture.h"
+#include "forms/picture.h"
 
 #include <QRect>
 #include <QSize>
@@ -39,7 +39,7 @@ struct ProgressBarModel {
     int captionFormat = CaptionNone;
     int orientation = OrientationHorizontal;
     QString captionCustom;
-    platform::Picture fore = platform::PictureObject::none();
+    forms::Picture fore = forms::PictureObject::none();
 };
 
 // The part of the foreground picture to copy onto a surface of the given pixel size, or

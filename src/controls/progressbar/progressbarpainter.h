@@ -1,8 +1,8 @@
 #pragma once
 
 #include "controls/progressbar/progressbarmodel.h"
-#include "platform/font.h"
-#include "platform/surface.h"
+#include "forms/font.h"
+#include "forms/surface.h"
 
 #include <QFontMetricsF>
 #include <QPoint>
@@ -18,7 +18,7 @@ namespace tarvo {
 // the metrics of the surface font between redraws so a redraw allocates nothing.
 class ProgressBarPainter final {
 public:
-    void paint(const ProgressBarModel& model, platform::Surface& surface);
+    void paint(const ProgressBarModel& model, forms::Surface& surface);
 
     // What the last paint drew, for hosts and tests that want to know.
     const QString& caption() const { return m_caption; }
@@ -27,9 +27,9 @@ public:
 
 private:
     // Measures of the surface font, made again only when the font changes.
-    const QFontMetricsF& metrics(const platform::Surface& surface);
+    const QFontMetricsF& metrics(const forms::Surface& surface);
 
-    platform::Font m_metricsFont; // the font m_metrics was made for (kept alive as the key)
+    forms::Font m_metricsFont; // the font m_metrics was made for (kept alive as the key)
     std::optional<QFontMetricsF> m_metrics;
     int m_lineHeight = 0;
     QString m_caption;

@@ -1,28 +1,28 @@
 #include "controls/progressbar/ucprogressbar.h"
 
-#include "platform/errors.h"
-#include "platform/numbers.h"
-#include "platform/units.h"
+#include "runtime/errors.h"
+#include "runtime/numbers.h"
+#include "runtime/units.h"
 
 #include <QPaintEvent>
 #include <QPainter>
 
 namespace tarvo {
 
-using platform::ErrorCode;
+using runtime::ErrorCode;
 
 ucProgressBar::ucProgressBar(QWidget* parent)
     : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     m_surface.setPresenter([this](const QRegion& region) { update(region); });
     // Usable on its own; a host runs InitProperties or ReadProperties with its font.
-    InitProperties(platform::ambientFont());
+    InitProperties(forms::ambientFont());
     setFixedSize(m_surface.size());
 }
 
 void ucProgressBar::setValue(int value) {
     if (value < m_model.min || value > m_model.max)
-        platform::raise(ErrorCode::InvalidPropertyValue, QStringLiteral("Value"));
+        runtime::raise(ErrorCode::InvalidPropertyValue, QStringLiteral("Value"));
     m_model.value = value;
     Refresh();
     if (m_model.value == m_lastValue)
@@ -38,8 +38,8 @@ void ucProgressBar::setValue(int value) {
 
 void ucProgressBar::setMax(int value) {
     if (value <= m_model.min)
-        platform::raise(ErrorCode::InvalidPropertyValue, QStringLiteral("Max"));
-    const qint32 span = platform::subInt32(value, m_model.min);
+        runtime::raise(ErrorCode::InvalidPropertyValue, QStringLiteral("Max"));
+    const qint32 span = runtime::subInt32(value, m_model.min);
     m_model.max = value;
     m_model.span = span;
     Refresh();
@@ -47,8 +47,8 @@ void ucProgressBar::setMax(int value) {
 
 void ucProgressBar::setMin(int value) {
     if (value >= m_model.max)
-        platform::raise(ErrorCode::InvalidPropertyValue, QStringLiteral("Min"));
-    const qint32 span = platform::subInt32(m_model.max, value);
+        runtime::raise(ErrorCode::InvalidPropertyValue, QStringLiteral("Min"));
+    const qint32 span = runtime::subInt32(m_model.max, value);
     m_model.min = value;
     // The span is brought up to date before the value moves, so the redraw and the
     // event handlers of that assignment already see the new range.
@@ -70,46 +70,46 @@ void ucProgressBar::setOrientation(int orientation) {
     m_model.orientation = orientation;
 }
 
-void ucProgressBar::setBarPictureFore(platform::Picture picture) {
+void ucProgressBar::setBarPictureFore(forms::Picture picture) {
     m_model.fore = std::move(picture);
     Resize();
 }
 
-void ucProgressBar::setBarPictureBack(platform::Picture picture) {
+void ucProgressBar::setBarPictureBack(forms::Picture picture) {
     m_back = std::move(picture);
     Resize();
 }
 
-void ucProgressBar::setBarFont(platform::Font font) {
+void ucProgressBar::setBarFont(forms::Font font) {
     m_surface.setFont(std::move(font));
     Refresh();
 }
 
-void ucProgressBar::setFontColor(platform::OleColor colour) {
+void ucProgressBar::setFontColor(forms::OleColor colour) {
     m_surface.setForeColor(colour);
     Refresh();
 }
 
 void ucProgressBar::Refresh() {
-    platform::step([this] { m_painter.paint(m_model, m_surface); });
+    runtime::step([this] { m_painter.paint(m_model, m_surface); });
 }
 
 void ucProgressBar::Resize() {
     // Each step that fails is skipped; sizing never fails.
-    const bool ownBack = !platform::isEmpty(m_back);
-    const platform::Picture& source = ownBack ? m_back : m_surface.picture();
+    const bool ownBack = !forms::isEmpty(m_back);
+    const forms::Picture& source = ownBack ? m_back : m_surface.picture();
     QSize pixels(0, 0);
-    platform::step([&] {
+    runtime::step([&] {
         if (source)
-            pixels = platform::himetricToPixels(source->sizeHimetric());
+            pixels = runtime::himetricToPixels(source->sizeHimetric());
     });
     // The extent is set in twips; at 15 twips per pixel that is the same pixel size.
-    platform::step([&] {
+    runtime::step([&] {
         m_surface.resize(pixels);
         setFixedSize(pixels);
     });
     if (ownBack && m_surface.picture() != m_back)
-        platform::step([&] { m_surface.setPicture(m_back); });
+        runtime::step([&] { m_surface.setPicture(m_back); });
     Refresh();
 }
 

@@ -2,11 +2,11 @@
 
 #include "controls/progressbar/progressbarmodel.h"
 #include "controls/progressbar/progressbarpainter.h"
-#include "platform/colour.h"
-#include "platform/font.h"
-#include "platform/picture.h"
-#include "platform/propertybag.h"
-#include "platform/surface.h"
+#include "forms/colour.h"
+#include "forms/font.h"
+#include "forms/picture.h"
+#include "forms/propertybag.h"
+#include "forms/surface.h"
 
 #include <QWidget>
 
@@ -20,7 +20,7 @@ namespace tarvo {
 // own flag, not the one inherited from a disabled parent). The caption font is
 // BarFont()/setBarFont so as not to hide QWidget::font.
 //
-// Setters that validate raise platform::RuntimeError (380 for a value out of range, 6 for
+// Setters that validate raise runtime::RuntimeError (380 for a value out of range, 6 for
 // an overflow) and then leave every field unchanged. Drawing never fails.
 class ucProgressBar final : public QWidget {
     Q_OBJECT
@@ -46,20 +46,20 @@ public:
     int Orientation() const { return m_model.orientation; }
     void setOrientation(int orientation); // shows at the next redraw
 
-    platform::Picture BarPictureFore() const { return m_model.fore; }
-    void setBarPictureFore(platform::Picture picture);
-    platform::Picture BarPictureBack() const { return m_back; }
-    void setBarPictureBack(platform::Picture picture);
+    forms::Picture BarPictureFore() const { return m_model.fore; }
+    void setBarPictureFore(forms::Picture picture);
+    forms::Picture BarPictureBack() const { return m_back; }
+    void setBarPictureBack(forms::Picture picture);
 
     bool Enabled() const { return !testAttribute(Qt::WA_ForceDisabled); }
-    platform::Font BarFont() const { return m_surface.font(); }
-    void setBarFont(platform::Font font);
-    platform::OleColor FontColor() const { return m_surface.foreColor(); }
-    void setFontColor(platform::OleColor colour);
+    forms::Font BarFont() const { return m_surface.font(); }
+    void setBarFont(forms::Font font);
+    forms::OleColor FontColor() const { return m_surface.foreColor(); }
+    void setFontColor(forms::OleColor colour);
     qint16 MousePointer() const { return m_mousePointer; }
     void setMousePointer(qint64 shape); // Overflow (6) outside 16 bits
-    platform::Picture MouseIcon() const { return m_mouseIcon; }
-    void setMouseIcon(platform::Picture picture); // a picture that is no cursor is ignored
+    forms::Picture MouseIcon() const { return m_mouseIcon; }
+    void setMouseIcon(forms::Picture picture); // a picture that is no cursor is ignored
 
     void Refresh();
     // Runs the sizing the host triggers whenever it changes the control's extent: the
@@ -70,12 +70,12 @@ public:
 
     // Host life cycle: a new instance, loading a stored one (nothing is drawn until the
     // host sites it and calls Resize), saving one.
-    void InitProperties(const platform::Font& ambient);
-    void ReadProperties(const platform::PropertyBag& bag, const platform::Font& ambient);
-    void WriteProperties(platform::PropertyBag& bag) const;
+    void InitProperties(const forms::Font& ambient);
+    void ReadProperties(const forms::PropertyBag& bag, const forms::Font& ambient);
+    void WriteProperties(forms::PropertyBag& bag) const;
 
-    platform::Surface& surface() { return m_surface; }
-    const platform::Surface& surface() const { return m_surface; }
+    forms::Surface& surface() { return m_surface; }
+    const forms::Surface& surface() const { return m_surface; }
     const ProgressBarPainter& painter() const { return m_painter; }
     bool isDragging() const { return m_dragging; }
 
@@ -105,11 +105,11 @@ private:
     void applyCursor();
 
     ProgressBarModel m_model;
-    platform::Picture m_back = platform::PictureObject::none();
+    forms::Picture m_back = forms::PictureObject::none();
     int m_lastValue = 0;
-    platform::Font m_ambient;
+    forms::Font m_ambient;
     qint16 m_mousePointer = 0;
-    platform::Picture m_mouseIcon = platform::PictureObject::none();
+    forms::Picture m_mouseIcon = forms::PictureObject::none();
 
     bool m_dragging = false;
     qint16 m_lastButton = 0;
@@ -118,7 +118,7 @@ private:
     float m_lastY = 0;
     bool m_clickArmed = false;
 
-    platform::Surface m_surface;
+    forms::Surface m_surface;
     ProgressBarPainter m_painter;
 };
 

@@ -1,6 +1,6 @@
 #include "controls/progressbar/ucprogressbar.h"
 
-#include "platform/errors.h"
+#include "runtime/errors.h"
 
 #include <QMouseEvent>
 
@@ -38,7 +38,7 @@ int shiftCode(Qt::KeyboardModifiers modifiers) {
 void ucProgressBar::mousePressEvent(QMouseEvent* event) {
     m_clickArmed = true;
     const QPointF at = event->position();
-    platform::step([&] {
+    runtime::step([&] {
         onMouseDown(buttonCode(event->button()), shiftCode(event->modifiers()), float(at.x()),
                     float(at.y()));
     });
@@ -46,7 +46,7 @@ void ucProgressBar::mousePressEvent(QMouseEvent* event) {
 
 void ucProgressBar::mouseMoveEvent(QMouseEvent* event) {
     const QPointF at = event->position();
-    platform::step([&] {
+    runtime::step([&] {
         onMouseMove(buttonCode(event->buttons()), shiftCode(event->modifiers()), float(at.x()),
                     float(at.y()));
     });
@@ -64,7 +64,7 @@ void ucProgressBar::mouseReleaseEvent(QMouseEvent* event) {
 
 void ucProgressBar::mouseDoubleClickEvent(QMouseEvent*) {
     m_clickArmed = false;
-    platform::step([&] { onDblClick(); });
+    runtime::step([&] { onDblClick(); });
 }
 
 void ucProgressBar::onMouseDown(int button, int shift, float x, float y) {

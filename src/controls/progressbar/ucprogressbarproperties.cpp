@@ -1,52 +1,51 @@
 #include "controls/progressbar/ucprogressbar.h"
 
 #include "controls/progressbar/cursorshape.h"
-#include "platform/errors.h"
-#include "platform/numbers.h"
+#include "runtime/errors.h"
+#include "runtime/numbers.h"
 
 #include <QCursor>
 #include <QPixmap>
 
 namespace tarvo {
 
-using platform::ErrorCode;
+using runtime::ErrorCode;
 
 namespace {
 
-constexpr platform::OleColor DefaultFontColor = platform::syscolour::ButtonText;
+constexpr forms::OleColor DefaultFontColor = forms::syscolour::ButtonText;
 
-qint64 readNumber(const platform::PropertyBag& bag, const QString& key, qint64 defaultValue) {
+qint64 readNumber(const forms::PropertyBag& bag, const QString& key, qint64 defaultValue) {
     const QVariant stored = bag.read(key, defaultValue);
     bool ok = false;
     const qint64 number = stored.toLongLong(&ok);
     if (!ok)
-        platform::raise(ErrorCode::InvalidPropertyValue, key);
+        runtime::raise(ErrorCode::InvalidPropertyValue, key);
     return number;
 }
 
-qint32 readInt32(const platform::PropertyBag& bag, const QString& key, qint32 defaultValue) {
-    return platform::narrowInt32(readNumber(bag, key, defaultValue));
+qint32 readInt32(const forms::PropertyBag& bag, const QString& key, qint32 defaultValue) {
+    return runtime::narrowInt32(readNumber(bag, key, defaultValue));
 }
 
 // Colours are 32-bit values; a system colour may be stored signed or unsigned.
-platform::OleColor readColour(const platform::PropertyBag& bag, const QString& key,
-                              platform::OleColor defaultValue) {
+forms::OleColor readColour(const forms::PropertyBag& bag, const QString& key,
+                           forms::OleColor defaultValue) {
     const qint64 number = readNumber(bag, key, qint32(defaultValue));
     if (number < qint64(INT32_MIN) || number > qint64(UINT32_MAX))
-        platform::raise(ErrorCode::Overflow, key);
-    return platform::OleColor(quint64(number) & 0xFFFFFFFFu);
+        runtime::raise(ErrorCode::Overflow, key);
+    return forms::OleColor(quint64(number) & 0xFFFFFFFFu);
 }
 
-void writePicture(platform::PropertyBag& bag, const QString& key,
-                  const platform::Picture& picture) {
+void writePicture(forms::PropertyBag& bag, const QString& key, const forms::Picture& picture) {
     // The default is no picture, and a default is not stored.
-    if (!platform::isEmpty(picture))
+    if (!forms::isEmpty(picture))
         bag.writePicture(key, picture);
 }
 
 } // namespace
 
-void ucProgressBar::InitProperties(const platform::Font& ambient) {
+void ucProgressBar::InitProperties(const forms::Font& ambient) {
     m_ambient = ambient;
     m_model.captionCustom.clear();
     m_model.captionFormat = CaptionNone;
@@ -55,14 +54,13 @@ void ucProgressBar::InitProperties(const platform::Font& ambient) {
     m_model.orientation = OrientationHorizontal;
     m_model.value = 0;
     m_surface.setFont(ambient);
-    m_model.fore = platform::PictureObject::none();
-    m_back = platform::PictureObject::none();
+    m_model.fore = forms::PictureObject::none();
+    m_back = forms::PictureObject::none();
     m_model.span = 100;
     m_lastValue = 0;
 }
 
-void ucProgressBar::ReadProperties(const platform::PropertyBag& bag,
-                                   const platform::Font& ambient) {
+void ucProgressBar::ReadProperties(const forms::PropertyBag& bag, const forms::Font& ambient) {
     m_ambient = ambient;
     // Stored values are taken as they are: no checks, no redraw, no events.
     m_model.captionCustom = bag.read(QStringLiteral("CaptionCustom"), QString()).toString();
@@ -73,24 +71,23 @@ void ucProgressBar::ReadProperties(const platform::PropertyBag& bag,
     m_model.value = readInt32(bag, QStringLiteral("Value"), 0);
     setEnabled(bag.read(QStringLiteral("Enabled"), true).toBool());
     m_surface.setForeColor(readColour(bag, QStringLiteral("FontColor"), DefaultFontColor));
-    const platform::Picture icon =
-        bag.readPicture(QStringLiteral("MouseIcon"), platform::PictureObject::none());
+    const forms::Picture icon =
+        bag.readPicture(QStringLiteral("MouseIcon"), forms::PictureObject::none());
     setMouseIcon(icon);
     m_surface.setFont(bag.readFont(QStringLiteral("Font"), ambient));
-    m_model.fore =
-        bag.readPicture(QStringLiteral("BarPictureFore"), platform::PictureObject::none());
-    m_back = bag.readPicture(QStringLiteral("BarPictureBack"), platform::PictureObject::none());
-    m_mousePointer = platform::narrowInt16(readNumber(bag, QStringLiteral("MousePointer"), 0));
+    m_model.fore = bag.readPicture(QStringLiteral("BarPictureFore"), forms::PictureObject::none());
+    m_back = bag.readPicture(QStringLiteral("BarPictureBack"), forms::PictureObject::none());
+    m_mousePointer = runtime::narrowInt16(readNumber(bag, QStringLiteral("MousePointer"), 0));
     setMouseIcon(icon);
     applyCursor();
 
     // The last reported value starts at Min, so the first assignment of the stored value
     // still reports a change. A range too wide for 32 bits is refused with Overflow.
     m_lastValue = m_model.min;
-    m_model.span = platform::subInt32(m_model.max, m_model.min);
+    m_model.span = runtime::subInt32(m_model.max, m_model.min);
 }
 
-void ucProgressBar::WriteProperties(platform::PropertyBag& bag) const {
+void ucProgressBar::WriteProperties(forms::PropertyBag& bag) const {
     writePicture(bag, QStringLiteral("BarPictureFore"), m_model.fore);
     writePicture(bag, QStringLiteral("BarPictureBack"), m_back);
     bag.write(QStringLiteral("CaptionCustom"), m_model.captionCustom, QString());
@@ -107,14 +104,14 @@ void ucProgressBar::WriteProperties(platform::PropertyBag& bag) const {
 }
 
 void ucProgressBar::setMousePointer(qint64 shape) {
-    m_mousePointer = platform::narrowInt16(shape);
+    m_mousePointer = runtime::narrowInt16(shape);
     applyCursor();
 }
 
-void ucProgressBar::setMouseIcon(platform::Picture picture) {
+void ucProgressBar::setMouseIcon(forms::Picture picture) {
     // Only what can become a cursor is taken; anything else leaves the old icon.
-    if (picture && picture->type() != platform::PictureType::None &&
-        (picture->type() == platform::PictureType::Metafile || picture->image().isNull()))
+    if (picture && picture->type() != forms::PictureType::None &&
+        (picture->type() == forms::PictureType::Metafile || picture->image().isNull()))
         return;
     m_mouseIcon = std::move(picture);
     applyCursor();
@@ -122,7 +119,7 @@ void ucProgressBar::setMouseIcon(platform::Picture picture) {
 
 void ucProgressBar::applyCursor() {
     if (m_mousePointer == MousePointerCustom) {
-        if (!platform::isEmpty(m_mouseIcon))
+        if (!forms::isEmpty(m_mouseIcon))
             setCursor(QCursor(QPixmap::fromImage(m_mouseIcon->image())));
         else
             unsetCursor();

@@ -1,7 +1,7 @@
 #include "platform/fake/faketray.h"
 
-#include "platform/codepage.h"
-#include "platform/windowhook.h"
+#include "forms/windowhook.h"
+#include "runtime/codepage.h"
 
 #include <QCoreApplication>
 
@@ -30,12 +30,12 @@ bool FakeTrayIcon::notify(NotifyAction action, const NotifyIconData& data) {
 void FakeTrayIcon::click(int mouseMessage) {
     if (!m_shown || !m_current.window)
         return;
-    TrayCallbackEvent event(m_current.callbackMessage, mouseMessage);
+    forms::TrayCallbackEvent event(m_current.callbackMessage, mouseMessage);
     QCoreApplication::sendEvent(m_current.window, &event);
 }
 
 QString FakeTrayIcon::tip() const {
-    return fromAnsiField(m_current.tip);
+    return runtime::fromAnsiField(m_current.tip);
 }
 
 } // namespace tarvo::platform

@@ -1,8 +1,8 @@
 #include "platform/connection.h"
 
-#include "platform/codepage.h"
 #include "platform/linux/netlink.h"
 #include "platform/linux/nmname.h"
+#include "runtime/codepage.h"
 
 #include <QString>
 
@@ -189,7 +189,7 @@ bool RouteConnectionSource::query(quint32& flags, std::span<char> name) {
     flags |= chosen->type == ARPHRD_PPP ? connflag::Modem : connflag::Lan;
 
     QString label = m_names.connectionName(chosen->name).value_or(chosen->name);
-    const QByteArray bytes = toAnsiField(label, int(name.size()));
+    const QByteArray bytes = runtime::toAnsiField(label, int(name.size()));
     std::copy(bytes.begin(), bytes.end(), name.begin());
     if (size_t(bytes.size()) < name.size())
         name[size_t(bytes.size())] = '\0';

@@ -1,8 +1,8 @@
 #include "platform/iftable.h"
 
-#include "platform/codepage.h"
 #include "platform/ifrow.h"
 #include "platform/linux/netlink.h"
+#include "runtime/codepage.h"
 
 #include <QString>
 #include <QtEndian>
@@ -188,7 +188,7 @@ void writeRow(quint8* bytes, const Link& link, const SysfsFacts& facts) {
     constexpr int DescrBytes = 255;
     const bool ascii =
         std::all_of(link.name.begin(), link.name.end(), [](char c) { return quint8(c) < 0x80; });
-    row.descr = ascii ? link.name.left(DescrBytes) : toAnsiField(row.name, DescrBytes);
+    row.descr = ascii ? link.name.left(DescrBytes) : runtime::toAnsiField(row.name, DescrBytes);
 
     writeIfRow(row, bytes);
 }

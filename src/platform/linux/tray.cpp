@@ -1,6 +1,6 @@
 #include "platform/tray.h"
-#include "platform/codepage.h"
-#include "platform/windowhook.h"
+#include "forms/windowhook.h"
+#include "runtime/codepage.h"
 
 #include <QCoreApplication>
 #include <QSystemTrayIcon>
@@ -48,18 +48,18 @@ private:
         if (data.flags & notifyflag::Icon)
             m_icon->setIcon(data.icon);
         if (data.flags & notifyflag::Tip)
-            m_icon->setToolTip(fromAnsiField(data.tip));
+            m_icon->setToolTip(runtime::fromAnsiField(data.tip));
     }
 
     void activated(QSystemTrayIcon::ActivationReason reason) {
         // The second click of a double click releases the left button again, too.
         int message = 0;
         if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
-            message = WmLButtonUp;
+            message = forms::WmLButtonUp;
         else if (reason == QSystemTrayIcon::Context)
-            message = WmRButtonUp;
+            message = forms::WmRButtonUp;
         if (message && m_window) {
-            TrayCallbackEvent event(m_callbackMessage, message);
+            forms::TrayCallbackEvent event(m_callbackMessage, message);
             QCoreApplication::sendEvent(m_window, &event);
         }
     }

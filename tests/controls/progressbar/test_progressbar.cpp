@@ -1,6 +1,6 @@
 #include "controls/progressbar/ucprogressbar.h"
-#include "platform/errors.h"
-#include "platform/numbers.h"
+#include "runtime/errors.h"
+#include "runtime/numbers.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -12,8 +12,8 @@
 #include <optional>
 
 using namespace tarvo;
-using platform::ErrorCode;
-using platform::RuntimeError;
+using runtime::ErrorCode;
+using runtime::RuntimeError;
 
 namespace {
 
@@ -27,8 +27,8 @@ QImage solid(QSize size, const QColor& colour) {
     return image;
 }
 
-platform::Font captionFont() {
-    return platform::makeFont({QStringLiteral("宋体"), 9.0, 400, platform::CharsetGb2312});
+forms::Font captionFont() {
+    return forms::makeFont({QStringLiteral("宋体"), 9.0, 400, forms::CharsetGb2312});
 }
 
 bool same(QRgb pixel, const QColor& colour) {
@@ -95,7 +95,7 @@ private slots:
 private:
     // The main window's bar 0, loaded the way the main window loads it.
     std::unique_ptr<ucProgressBar> bar0(int value = 0);
-    platform::PropertyBag bag0() const;
+    forms::PropertyBag bag0() const;
 
     QTemporaryDir m_dir;
     QString m_forePath;
@@ -110,8 +110,8 @@ void TestProgressBar::initTestCase() {
     QVERIFY(solid({175, 17}, Back).save(m_backPath));
 }
 
-platform::PropertyBag TestProgressBar::bag0() const {
-    platform::PropertyBag bag;
+forms::PropertyBag TestProgressBar::bag0() const {
+    forms::PropertyBag bag;
     bag.setRaw(QStringLiteral("_extentx"), 4630);
     bag.setRaw(QStringLiteral("_extenty"), 450);
     bag.setRaw(QStringLiteral("barpicturefore"), m_forePath);
@@ -119,7 +119,7 @@ platform::PropertyBag TestProgressBar::bag0() const {
     bag.setRaw(QStringLiteral("captioncustom"), QStringLiteral(" / 1000"));
     bag.setRaw(QStringLiteral("captionformat"), 99);
     bag.setRaw(QStringLiteral("max"), 1002);
-    bag.setRaw(QStringLiteral("fontcolor"), qint32(platform::fromQColor(Ink)));
+    bag.setRaw(QStringLiteral("fontcolor"), qint32(forms::fromQColor(Ink)));
     bag.setRaw(QStringLiteral("font"), QVariantMap{{"name", QStringLiteral("宋体")},
                                                    {"size", 9},
                                                    {"weight", 400},
@@ -129,7 +129,7 @@ platform::PropertyBag TestProgressBar::bag0() const {
 
 std::unique_ptr<ucProgressBar> TestProgressBar::bar0(int value) {
     auto bar = std::make_unique<ucProgressBar>();
-    bar->ReadProperties(bag0(), platform::ambientFont());
+    bar->ReadProperties(bag0(), forms::ambientFont());
     bar->resize(4630 / 15, 450 / 15); // the host sites it at its stored extent
     bar->Resize();
     bar->setValue(value);
@@ -146,13 +146,13 @@ void TestProgressBar::newInstanceDefaults() {
     QCOMPARE(bar.CaptionFormat(), 0);
     QVERIFY(bar.CaptionCustom().isEmpty());
     QCOMPARE(bar.Orientation(), 0);
-    QVERIFY(bar.BarPictureFore() && bar.BarPictureFore()->type() == platform::PictureType::None);
-    QVERIFY(bar.BarPictureBack() && bar.BarPictureBack()->type() == platform::PictureType::None);
+    QVERIFY(bar.BarPictureFore() && bar.BarPictureFore()->type() == forms::PictureType::None);
+    QVERIFY(bar.BarPictureBack() && bar.BarPictureBack()->type() == forms::PictureType::None);
     QVERIFY(bar.Enabled());
-    QCOMPARE(bar.FontColor(), platform::syscolour::ButtonText);
+    QCOMPARE(bar.FontColor(), forms::syscolour::ButtonText);
     QCOMPARE(bar.size(), QSize(0, 0));
 
-    bar.setBarPictureBack(platform::PictureObject::fromImage(solid({60, 10}, Back)));
+    bar.setBarPictureBack(forms::PictureObject::fromImage(solid({60, 10}, Back)));
     bar.setValue(50);
     QCOMPARE(bar.painter().caption(), QString());
     const auto ink = checkBar(bar.surface().image(), {});
@@ -184,12 +184,12 @@ void TestProgressBar::horizontalFill() {
 
 void TestProgressBar::captionIsCentred() {
     const auto bar = bar0(501);
-    const platform::Surface& surface = bar->surface();
+    const forms::Surface& surface = bar->surface();
     const QString caption = QStringLiteral("501 / 1000");
     QCOMPARE(bar->painter().caption(), caption);
     // The placement follows the surface's own text measures.
-    const int x = platform::toInt32(175 - surface.textWidth(caption)) / 2;
-    const int y = platform::toInt32(17 - surface.textHeight(QString())) / 2;
+    const int x = runtime::toInt32(175 - surface.textWidth(caption)) / 2;
+    const int y = runtime::toInt32(17 - surface.textHeight(QString())) / 2;
     QCOMPARE(bar->painter().captionPosition(), QPoint(x, y));
 
     const auto drawn = checkBar(surface.image(), QRect(0, 0, 88, 17));
@@ -203,8 +203,8 @@ void TestProgressBar::captionIsCentred() {
 
 void TestProgressBar::verticalFill() {
     ucProgressBar bar;
-    bar.setBarPictureFore(platform::PictureObject::load(m_forePath));
-    bar.setBarPictureBack(platform::PictureObject::load(m_backPath));
+    bar.setBarPictureFore(forms::PictureObject::load(m_forePath));
+    bar.setBarPictureBack(forms::PictureObject::load(m_backPath));
     bar.setValue(50);
     QVERIFY(checkBar(bar.surface().image(), QRect(0, 0, 88, 17)));
 
@@ -243,7 +243,7 @@ void TestProgressBar::events() {
     QFETCH(int, value);
 
     ucProgressBar bar;
-    bar.setBarPictureBack(platform::PictureObject::fromImage(solid({50, 10}, Back)));
+    bar.setBarPictureBack(forms::PictureObject::fromImage(solid({50, 10}, Back)));
     bar.setValue(40);
     QStringList log;
     connect(&bar, &ucProgressBar::Change, [&] { log << "Change"; });
@@ -286,7 +286,7 @@ void TestProgressBar::invalidAssignmentChangesNothing() {
     QFETCH(int, error);
 
     ucProgressBar bar;
-    bar.setBarPictureBack(platform::PictureObject::fromImage(solid({50, 10}, Back)));
+    bar.setBarPictureBack(forms::PictureObject::fromImage(solid({50, 10}, Back)));
     bar.setValue(40);
     QSignalSpy changes(&bar, &ucProgressBar::Change);
     int presents = 0;
@@ -316,8 +316,8 @@ void TestProgressBar::invalidAssignmentChangesNothing() {
 
 void TestProgressBar::lowerMaxKeepsValue() {
     ucProgressBar bar;
-    bar.setBarPictureFore(platform::PictureObject::load(m_forePath));
-    bar.setBarPictureBack(platform::PictureObject::load(m_backPath));
+    bar.setBarPictureFore(forms::PictureObject::load(m_forePath));
+    bar.setBarPictureBack(forms::PictureObject::load(m_backPath));
     bar.setValue(40);
     bar.setMax(30);
     QCOMPARE(bar.Value(), 40);
@@ -339,12 +339,12 @@ void TestProgressBar::minRedrawUsesNewSpan() {
 }
 
 void TestProgressBar::storedValueStillReportsChange() {
-    platform::PropertyBag bag;
+    forms::PropertyBag bag;
     bag.setRaw(QStringLiteral("value"), 7);
     ucProgressBar bar;
     int presents = 0;
     bar.surface().setPresenter([&](const QRegion&) { ++presents; });
-    bar.ReadProperties(bag, platform::ambientFont());
+    bar.ReadProperties(bag, forms::ambientFont());
     QCOMPARE(presents, 0); // loading draws nothing
     QCOMPARE(bar.Value(), 7);
     QCOMPARE(bar.LastValue(), 0);
@@ -360,13 +360,13 @@ void TestProgressBar::sizingFollowsBackground() {
     bar->resize(300, 40); // a host cannot give it another size
     QCOMPARE(bar->size(), QSize(175, 17));
 
-    bar->setBarPictureBack(platform::PictureObject::fromImage(solid({40, 12}, Back)));
+    bar->setBarPictureBack(forms::PictureObject::fromImage(solid({40, 12}, Back)));
     QCOMPARE(bar->size(), QSize(40, 12));
     QCOMPARE(bar->surface().size(), QSize(40, 12));
     QVERIFY(checkBar(bar->surface().image(), {}));
 
     // An empty background picture keeps the surface's current one, and its size.
-    bar->setBarPictureBack(platform::PictureObject::none());
+    bar->setBarPictureBack(forms::PictureObject::none());
     QCOMPARE(bar->size(), QSize(40, 12));
 }
 
@@ -466,13 +466,13 @@ void TestProgressBar::captionFormats() {
     QFETCH(int, value);
     QFETCH(QString, caption);
     // Loaded from a bag, since a span of 0 can only come from stored properties.
-    platform::PropertyBag bag = bag0();
+    forms::PropertyBag bag = bag0();
     bag.setRaw(QStringLiteral("CaptionFormat"), format);
     bag.setRaw(QStringLiteral("Min"), min);
     bag.setRaw(QStringLiteral("Max"), max);
     bag.setRaw(QStringLiteral("Value"), value);
     ucProgressBar bar;
-    bar.ReadProperties(bag, platform::ambientFont());
+    bar.ReadProperties(bag, forms::ambientFont());
     bar.Resize();
     QCOMPARE(bar.painter().caption(), caption);
     const auto ink = checkBar(bar.surface().image(), bar.painter().fill().value_or(QRect()));
@@ -484,7 +484,7 @@ void TestProgressBar::captionFormats() {
 
 void TestProgressBar::missingForegroundStillShowsCaption() {
     const auto bar = bar0(900);
-    bar->setBarPictureFore(platform::PictureObject::none());
+    bar->setBarPictureFore(forms::PictureObject::none());
     QVERIFY(!bar->painter().fill());
     const auto ink = checkBar(bar->surface().image(), {});
     QVERIFY(ink && !ink->isEmpty());
@@ -516,10 +516,10 @@ void TestProgressBar::propertyBagRoundTrip() {
     original->setEnabled(false);
     original->setMousePointer(7);
 
-    platform::PropertyBag bag;
+    forms::PropertyBag bag;
     original->WriteProperties(bag);
     ucProgressBar copy;
-    copy.ReadProperties(bag, platform::ambientFont());
+    copy.ReadProperties(bag, forms::ambientFont());
     QCOMPARE(copy.Value(), 321);
     QCOMPARE(copy.Min(), -20);
     QCOMPARE(copy.Max(), 1000);
@@ -529,14 +529,14 @@ void TestProgressBar::propertyBagRoundTrip() {
     QCOMPARE(copy.CaptionCustom(), QStringLiteral(" / 1000"));
     QCOMPARE(copy.Orientation(), 1);
     QVERIFY(!copy.Enabled());
-    QCOMPARE(copy.FontColor(), platform::fromQColor(Ink));
+    QCOMPARE(copy.FontColor(), forms::fromQColor(Ink));
     QCOMPARE(copy.MousePointer(), qint16(7));
     QVERIFY(copy.BarFont() && *copy.BarFont() == *captionFont());
     QCOMPARE(copy.BarPictureFore()->source(), m_forePath);
     QCOMPARE(copy.BarPictureBack()->source(), m_backPath);
 
     // Written again, the copy gives the same bag.
-    platform::PropertyBag again;
+    forms::PropertyBag again;
     copy.WriteProperties(again);
     QCOMPARE(again.toMap(), bag.toMap());
 }
@@ -544,7 +544,7 @@ void TestProgressBar::propertyBagRoundTrip() {
 void TestProgressBar::defaultsWriteNothing() {
     ucProgressBar bar;
     bar.InitProperties(captionFont());
-    platform::PropertyBag bag;
+    forms::PropertyBag bag;
     bar.WriteProperties(bag);
     QCOMPARE(bag.size(), 0);
 }

@@ -1,0 +1,231 @@
+#include "forms/surface.h"
+
+#include <QFontMetrics>
+#include <QFontMetricsF>
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <utility>
+
+namespace tarvo::forms {
+
+namespace {
+
+// Retained images are opaque, which keeps copies to the screen and block copies plain.
+constexpr QImage::Format SurfaceFormat = QImage::Format_RGB32;
+
+QImage makeImage(QSize pixels) {
+    if (pixels.width() <= 0 || pixels.height() <= 0)
+        return {};
+    return QImage(pixels, SurfaceFormat);
+}
+
+int toPixel(double coordinate) {
+    // Coordinates are stored as reals; a pixel position rounds halves to even.
+    const double r = std::nearbyint(coordinate);
+    return int(std::clamp(r, -1.0e9, 1.0e9));
+}
+
+gdi::Rect toRect(const QRect& r) {
+    return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+}
+
+// Whether region covers all of rect (QRegion::contains only tells whether they overlap).
+bool covers(const QRegion& region, const QRect& rect) {
+    if (region.isEmpty())
+        return false;
+    if (region.rectCount() == 1)
+        return region.boundingRect().contains(rect);
+    return QRegion(rect).subtracted(region).isEmpty();
+}
+
+} // namespace
+
+Surface::Surface(QSize pixels)
+    : m_image(makeImage(pixels))
+    , m_font(ambientFont())
+    , m_qfont(toQFont(*m_font))
+    , m_wholeRegion(m_image.rect()) {
+    paintBackground(m_image.rect());
+}
+
+void Surface::resize(QSize pixels) {
+    if (pixels.width() < 0 || pixels.height() < 0)
+        pixels = QSize(0, 0);
+    if (pixels == m_image.size() || (m_image.isNull() && pixels.isEmpty()))
+        return;
+    const QImage old = m_image;
+    m_image = makeImage(pixels);
+    m_wholeRegion = QRegion(m_image.rect());
+    paintBackground(m_image.rect());
+    gdi::bitBlt(m_image, QPoint(0, 0), old, {0, 0, old.width(), old.height()});
+    m_dirty = QRegion();
+    m_scroll.reset();
+    markAllDirty();
+}
+
+void Surface::setBackColor(OleColor colour) {
+    m_backColor = colour;
+    cls();
+}
+
+void Surface::setPicture(Picture picture) {
+    m_picture = std::move(picture);
+    cls();
+}
+
+void Surface::setFont(Font font) {
+    m_font = font ? std::move(font) : ambientFont();
+    m_qfont = toQFont(*m_font);
+}
+
+void Surface::setForeColor(OleColor colour) {
+    m_foreColor = colour;
+}
+
+void Surface::cls() {
+    paintBackground(m_image.rect());
+    m_currentX = 0;
+    m_currentY = 0;
+    markAllDirty();
+}
+
+void Surface::print(const QString& text) {
+    const QFontMetrics metrics(m_qfont, &m_image);
+    const int lineHeight = metrics.height();
+    const int ascent = metrics.ascent();
+    QPainter painter;
+    bool painting = false;
+    bool firstLine = true;
+    gdi::forEachTextLine(text, [&](QStringView line) {
+        const int x = toPixel(firstLine ? m_currentX : 0);
+        const int y = toPixel(m_currentY);
+        firstLine = false;
+        if (!line.isEmpty() && !m_image.isNull()) {
+            if (!painting) {
+                painting = painter.begin(&m_image);
+                painter.setRenderHint(QPainter::TextAntialiasing, false);
+                painter.setFont(m_qfont);
+                painter.setPen(toQColor(m_foreColor));
+            }
+            // Most output is one line: draw the caller's string without copying it.
+            const QString s = line.size() == text.size() ? text : line.toString();
+            painter.drawText(x, y + ascent, s);
+            // The band from the text position to the right edge, without measuring the
+            // text again; the margin covers glyphs that overhang to the left (italics).
+            const int margin = lineHeight / 2 + 1;
+            markDirty(QRect(x - margin, y, m_image.width() - x + margin, lineHeight));
+        }
+        m_currentY += lineHeight;
+    });
+    m_currentX = 0;
+}
+
+double Surface::textWidth(const QString& text) const {
+    const QFontMetricsF metrics(m_qfont, &m_image);
+    double widest = 0;
+    gdi::forEachTextLine(text, [&](QStringView line) {
+        widest = std::max(
+            widest, metrics.horizontalAdvance(line.size() == text.size() ? text : line.toString()));
+    });
+    return widest;
+}
+
+double Surface::textHeight(const QString& text) const {
+    const QFontMetrics metrics(m_qfont, &m_image);
+    int lines = 0;
+    gdi::forEachTextLine(text, [&](QStringView) { ++lines; });
+    return double(lines) * metrics.height();
+}
+
+void Surface::line(QPoint from, QPoint to, OleColor colour) {
+    gdi::line(m_image, from, to, gdi::Pen{toQColor(colour), 1});
+    markDirty(QRect(from, to).normalized());
+}
+
+void Surface::paintPicture(const Picture& picture, QPoint dest, const QRect& src) {
+    if (isEmpty(picture) || src.isEmpty())
+        return;
+    gdi::alphaBlt(m_image, dest, picture->image(), toRect(src));
+    markDirty(QRect(dest, src.size()));
+}
+
+QFont Surface::qfont() const {
+    return m_qfont;
+}
+
+void Surface::markDirty(const QRect& rect) {
+    ++m_changes;
+    const QRect r = rect.intersected(m_image.rect());
+    if (r.isEmpty() || covers(m_dirty, r))
+        return;
+    if (r == m_image.rect())
+        m_dirty = m_wholeRegion;
+    else
+        m_dirty += r;
+}
+
+void Surface::markAllDirty() {
+    ++m_changes;
+    if (!m_image.isNull())
+        m_dirty = m_wholeRegion;
+}
+
+void Surface::markScrolled(const QRect& rect, int dx, int dy) {
+    const QRect r = rect.intersected(m_image.rect());
+    if (r.isEmpty() || (dx == 0 && dy == 0))
+        return;
+    // One scroll per present: a second one, or one that moves everything out of sight,
+    // is cheaper as a plain repaint.
+    if (!m_scrollPresenter || m_scroll || std::abs(dx) >= r.width() || std::abs(dy) >= r.height()) {
+        markDirty(r);
+        return;
+    }
+    ++m_changes;
+    const QRect moved = r.translated(dx, dy);
+    // What was waiting to be shown inside rect moved with the pixels.
+    if (const QRegion inside = m_dirty.intersected(r); !inside.isEmpty()) {
+        m_dirty -= r;
+        m_dirty += inside.translated(dx, dy).intersected(r);
+    }
+    m_dirty += QRegion(r).subtracted(moved);
+    m_scroll = Scroll{r, dx, dy};
+}
+
+void Surface::refresh() {
+    if (m_dirty.isEmpty() && !m_scroll)
+        return;
+    // Taken out before the calls, so whatever the presenters draw is kept for next time.
+    const std::optional<Scroll> scroll = std::exchange(m_scroll, std::nullopt);
+    QRegion dirty;
+    dirty.swap(m_dirty);
+    // A scroll whose rect is repainted anyway need not be shown.
+    if (scroll && m_scrollPresenter && !covers(dirty, scroll->rect))
+        m_scrollPresenter(scroll->rect, scroll->dx, scroll->dy);
+    if (m_presenter && !dirty.isEmpty())
+        m_presenter(dirty);
+}
+
+void Surface::setPresenter(std::function<void(const QRegion&)> presenter) {
+    m_presenter = std::move(presenter);
+}
+
+void Surface::setScrollPresenter(std::function<void(const QRect&, int, int)> presenter) {
+    m_scrollPresenter = std::move(presenter);
+}
+
+void Surface::paintBackground(const QRect& area) {
+    const QRect r = area.intersected(m_image.rect());
+    if (r.isEmpty())
+        return;
+    const bool picture = !isEmpty(m_picture);
+    // An opaque picture covering the area hides the back colour: skip that fill.
+    if (!picture || m_picture->image().hasAlphaChannel() || !m_picture->image().rect().contains(r))
+        gdi::fillRect(m_image, toRect(r), toQColor(m_backColor));
+    if (picture)
+        gdi::alphaBlt(m_image, r.topLeft(), m_picture->image(), toRect(r));
+}
+
+} // namespace tarvo::forms

@@ -1,0 +1,102 @@
+#pragma once
+
+#include "forms/colour.h"
+#include "forms/font.h"
+#include "forms/gdi.h"
+#include "forms/picture.h"
+
+#include <QFont>
+#include <QImage>
+#include <QRegion>
+#include <QSize>
+
+#include <functional>
+#include <optional>
+
+namespace tarvo::forms {
+
+// The retained-image drawing surface of a picture box, user control or form: what is
+// drawn stays until Cls and is shown when the surface is presented. It knows nothing of
+// widgets, so drawing routines can be tested on it without a screen.
+class Surface final {
+public:
+    explicit Surface(QSize pixels = {});
+
+    QSize size() const { return m_image.size(); }
+    int scaleWidth() const { return m_image.width(); }
+    int scaleHeight() const { return m_image.height(); }
+    // Keeps what is drawn at the top left; new area shows the background.
+    void resize(QSize pixels);
+
+    OleColor backColor() const { return m_backColor; }
+    void setBackColor(OleColor colour); // clears, as the original does
+    const Picture& picture() const { return m_picture; }
+    void setPicture(Picture picture); // background picture; clears
+    const Font& font() const { return m_font; }
+    void setFont(Font font);
+    OleColor foreColor() const { return m_foreColor; }
+    void setForeColor(OleColor colour);
+
+    double currentX() const { return m_currentX; }
+    double currentY() const { return m_currentY; }
+    void setCurrentX(double x) { m_currentX = x; }
+    void setCurrentY(double y) { m_currentY = y; }
+
+    // Clears to the back colour and background picture; text position back to 0, 0.
+    void cls();
+    // Draws text at the text position in the surface font and fore colour (transparent
+    // background), then moves to the start of the next line.
+    void print(const QString& text);
+    double textWidth(const QString& text) const;
+    double textHeight(const QString& text) const; // one line for an empty string
+    // Draws a line in the given colour; the end point is not drawn.
+    void line(QPoint from, QPoint to, OleColor colour);
+    // Copies the part src of the picture to dest, cut, not scaled.
+    void paintPicture(const Picture& picture, QPoint dest, const QRect& src);
+
+    // Direct access for the device-context primitives; mark what they changed.
+    QImage& image() { return m_image; }
+    const QImage& image() const { return m_image; }
+    QFont qfont() const;
+    void markDirty(const QRect& rect);
+    void markAllDirty();
+    // The caller has moved the pixels of rect by dx, dy in the image (a scroll). With a
+    // scroll presenter the next present moves what is shown and repaints only the
+    // uncovered part; without one the whole rect is presented as changed.
+    void markScrolled(const QRect& rect, int dx, int dy);
+    // Counts every change marked on the surface, so that a routine that presents its own
+    // drawing incrementally can tell whether anyone else drew in between.
+    quint64 changeCount() const { return m_changes; }
+
+    // Present: hands what changed since the last present to the presenter (a widget):
+    // first a pending scroll to the scroll presenter, then the changed region.
+    void refresh();
+    void setPresenter(std::function<void(const QRegion&)> presenter);
+    void setScrollPresenter(std::function<void(const QRect&, int dx, int dy)> presenter);
+
+private:
+    void paintBackground(const QRect& area);
+
+    struct Scroll {
+        QRect rect;
+        int dx = 0;
+        int dy = 0;
+    };
+
+    QImage m_image;
+    OleColor m_backColor = syscolour::ButtonFace;
+    OleColor m_foreColor = syscolour::ButtonText;
+    Picture m_picture;
+    Font m_font;
+    QFont m_qfont;         // m_font resolved once, not per text output
+    QRegion m_wholeRegion; // the whole image, shared into m_dirty without allocating
+    double m_currentX = 0;
+    double m_currentY = 0;
+    QRegion m_dirty;
+    std::optional<Scroll> m_scroll; // at most one scroll waits for the next present
+    quint64 m_changes = 0;
+    std::function<void(const QRegion&)> m_presenter;
+    std::function<void(const QRect&, int, int)> m_scrollPresenter;
+};
+
+} // namespace tarvo::forms

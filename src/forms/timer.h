@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QObject>
+#include <QTimer>
+
+namespace tarvo::forms {
+
+// A form timer: interval, Enabled and a tick. The system timer resolution is 1/64 s, so
+// an interval below 15.625 ms fires once per resolution tick. A handler that is still
+// running inside a yield is not re-entered: that tick is skipped.
+class Timer final : public QObject {
+    Q_OBJECT
+public:
+    static constexpr double ResolutionMs = 1000.0 / 64.0;
+
+    explicit Timer(QObject* parent = nullptr);
+
+    int interval() const { return m_interval; }
+    void setInterval(int milliseconds);
+    bool isEnabled() const { return m_enabled; }
+    void setEnabled(bool enabled);
+
+    // The period in whole milliseconds the timer really fires at.
+    static int effectiveInterval(int milliseconds);
+
+    // Delivers one tick as the system clock would; tests drive timers through it.
+    void fire();
+    bool isHandling() const { return m_handling; }
+
+signals:
+    void tick();
+
+private:
+    void restart();
+
+    QTimer m_timer;
+    int m_interval = 0;
+    bool m_enabled = false;
+    bool m_handling = false;
+};
+
+} // namespace tarvo::forms

@@ -1,0 +1,203 @@
+// Presenting a scroll: the surface hands a scroll plus the uncovered strip to its
+// presenters, and a widget shows exactly the retained image afterwards.
+#include "forms/gdi.h"
+#include "forms/surface.h"
+#include "forms/surfacewidget.h"
+
+#include <QApplication>
+#include <QScreen>
+#include <QTest>
+
+using namespace tarvo::forms;
+
+namespace {
+
+struct Presented {
+    QList<QRegion> regions;
+    struct Scroll {
+        QRect rect;
+        int dx;
+        int dy;
+    };
+    QList<Scroll> scrolls;
+
+    void attach(Surface& surface, bool canScroll) {
+        surface.setPresenter([this](const QRegion& r) { regions << r; });
+        if (canScroll)
+            surface.setScrollPresenter([this](const QRect& r, int dx, int dy) {
+                scrolls << Scroll{r, dx, dy};
+            });
+    }
+};
+
+// Moves the pixels of rect by dx in the image, as a scrolling routine does, and paints
+// the uncovered columns with a colour of their own.
+void scrollImage(Surface& surface, const QRect& rect, int dx, QColor fresh) {
+    QImage& image = surface.image();
+    gdi::bitBlt(
+        image, rect.topLeft() + QPoint(dx, 0), image,
+        gdi::Rect{rect.left(), rect.top(), rect.left() + rect.width(), rect.top() + rect.height()});
+    const int from = dx < 0 ? rect.right() + dx + 1 : rect.left();
+    for (int y = rect.top(); y <= rect.bottom(); ++y)
+        for (int x = from; x < from + std::abs(dx); ++x)
+            image.setPixelColor(x, y, fresh);
+}
+
+// Distinct colours per column, so a shift by one shows.
+void paintColumns(Surface& surface) {
+    QImage& image = surface.image();
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            image.setPixel(x, y, qRgb(x * 37 % 256, y * 11 % 256, (x + y) % 256));
+    surface.markAllDirty();
+}
+
+// What the window system shows of the widget: the offscreen platform's backing store.
+QImage shown(QWidget& top, QWidget& widget) {
+    const QPixmap shot = top.screen()->grabWindow(top.winId());
+    return shot.toImage()
+        .copy(QRect(widget.mapTo(&top, QPoint(0, 0)), widget.size()))
+        .convertToFormat(QImage::Format_RGB32);
+}
+
+} // namespace
+
+class TestSurfaceScroll final : public QObject {
+    Q_OBJECT
+private slots:
+    void scrollIsPresentedAsScrollPlusStrip_data() {
+        QTest::addColumn<int>("dx");
+        QTest::addColumn<QRegion>("strip");
+        QTest::newRow("one left") << -1 << QRegion(39, 5, 1, 10);
+        QTest::newRow("three left") << -3 << QRegion(37, 5, 3, 10);
+        QTest::newRow("two right") << 2 << QRegion(0, 5, 2, 10);
+    }
+    void scrollIsPresentedAsScrollPlusStrip() {
+        QFETCH(int, dx);
+        QFETCH(QRegion, strip);
+        Surface surface(QSize(40, 20));
+        surface.refresh();
+        Presented p;
+        p.attach(surface, true);
+        surface.markScrolled(QRect(0, 5, 40, 10), dx, 0);
+        surface.refresh();
+        QCOMPARE(p.scrolls.size(), 1);
+        QCOMPARE(p.scrolls[0].rect, QRect(0, 5, 40, 10));
+        QCOMPARE(p.scrolls[0].dx, dx);
+        QCOMPARE(p.regions, QList<QRegion>{strip});
+        surface.refresh(); // presented once
+        QCOMPARE(p.scrolls.size(), 1);
+        QCOMPARE(p.regions.size(), 1);
+    }
+
+    void scrollFallsBackToRepaint_data() {
+        QTest::addColumn<bool>("canScroll");
+        QTest::addColumn<int>("dx");
+        QTest::addColumn<bool>("twice");
+        QTest::newRow("presenter cannot scroll") << false << -1 << false;
+        QTest::newRow("moved out of sight") << true << -40 << false;
+        QTest::newRow("two scrolls before a present") << true << -1 << true;
+    }
+    void scrollFallsBackToRepaint() {
+        QFETCH(bool, canScroll);
+        QFETCH(int, dx);
+        QFETCH(bool, twice);
+        Surface surface(QSize(40, 20));
+        surface.refresh();
+        Presented p;
+        p.attach(surface, canScroll);
+        const QRect rect(0, 5, 40, 10);
+        surface.markScrolled(rect, dx, 0);
+        if (twice)
+            surface.markScrolled(rect, dx, 0);
+        surface.refresh();
+        QCOMPARE(p.scrolls.size(), 0);
+        QCOMPARE(p.regions.size(), 1);
+        QVERIFY(QRegion(rect).subtracted(p.regions[0]).isEmpty());
+    }
+
+    void pendingChangeMovesWithTheScroll() {
+        Surface surface(QSize(40, 20));
+        surface.refresh();
+        Presented p;
+        p.attach(surface, true);
+        surface.markDirty(QRect(10, 6, 2, 2)); // inside the rect: moves along
+        surface.markDirty(QRect(10, 0, 2, 2)); // outside: stays
+        surface.markScrolled(QRect(0, 5, 40, 10), -3, 0);
+        surface.refresh();
+        QCOMPARE(p.scrolls.size(), 1);
+        QCOMPARE(p.regions[0], QRegion(7, 6, 2, 2) + QRegion(10, 0, 2, 2) + QRegion(37, 5, 3, 10));
+    }
+
+    void repaintCoveringTheScrollDropsIt() {
+        Surface surface(QSize(40, 20));
+        surface.refresh();
+        Presented p;
+        p.attach(surface, true);
+        surface.markScrolled(QRect(0, 5, 40, 10), -1, 0);
+        surface.cls();
+        surface.refresh();
+        QCOMPARE(p.scrolls.size(), 0);
+        QCOMPARE(p.regions, QList<QRegion>{QRegion(0, 0, 40, 20)});
+    }
+
+    // A change that only overlaps what is already waiting must still be presented whole.
+    void overlappingChangeIsPresentedWhole() {
+        Surface surface(QSize(40, 20));
+        surface.refresh();
+        Presented p;
+        p.attach(surface, false);
+        surface.markDirty(QRect(0, 0, 10, 10));
+        surface.markDirty(QRect(5, 5, 10, 10));
+        surface.refresh();
+        QCOMPARE(p.regions.size(), 1);
+        QVERIFY(QRegion(5, 5, 10, 10).subtracted(p.regions[0]).isEmpty());
+        QVERIFY(QRegion(0, 0, 10, 10).subtracted(p.regions[0]).isEmpty());
+    }
+
+    void changeCountSeesEveryMark() {
+        Surface surface(QSize(40, 20));
+        const quint64 start = surface.changeCount();
+        surface.markDirty(QRect(0, 0, 1, 1));
+        surface.markDirty(QRect(0, 0, 1, 1)); // already waiting: still a change
+        surface.line(QPoint(0, 0), QPoint(5, 0), rgb(0, 0, 255));
+        surface.refresh();
+        QCOMPARE(surface.changeCount(), start + 3);
+        surface.refresh(); // presenting is no change
+        QCOMPARE(surface.changeCount(), start + 3);
+    }
+
+    // The widget scrolls what it shows; afterwards the screen holds exactly the image,
+    // also when a strip inside the scrolled area changed in the same present.
+    void widgetShowsTheImageAfterScrolls() {
+        QWidget top;
+        top.resize(200, 120);
+        SurfaceWidget widget(&top);
+        widget.setGeometry(13, 17, 120, 60);
+        top.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&top));
+        Surface& surface = widget.surface();
+        QCOMPARE(surface.size(), QSize(120, 60));
+        paintColumns(surface);
+        surface.refresh();
+        QTRY_COMPARE(shown(top, widget), surface.image());
+
+        const QRect area(0, 10, 120, 50);
+        for (int n = 0; n < 12; ++n) {
+            const int dx = n % 4 == 3 ? 2 : -1;
+            scrollImage(surface, area, dx, QColor(n * 20, 200, 255 - n * 20));
+            // Not presented yet: the screen still shows the old picture.
+            QVERIFY(shown(top, widget) != surface.image());
+            surface.markScrolled(area, dx, 0);
+            if (n % 5 == 4) {
+                surface.image().setPixelColor(100, 30, Qt::black);
+                surface.markDirty(QRect(100, 30, 1, 1));
+            }
+            surface.refresh();
+            QTRY_COMPARE(shown(top, widget), surface.image());
+        }
+    }
+};
+
+QTEST_MAIN(TestSurfaceScroll)
+#include "test_surfacescroll.moc"

@@ -1,0 +1,72 @@
+#include "support/scratchnetns.h"
+
+#include <QCoreApplication>
+#include <QProcess>
+#include <QStandardPaths>
+
+#include <unistd.h>
+
+namespace tarvo::testing {
+
+bool runTool(const QString& program, const QStringList& args, QString* output,
+             const QStringList& environment, int timeoutMs) {
+    QProcess process;
+    if (!environment.isEmpty()) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const QString& entry : environment)
+            env.insert(entry.section(u'=', 0, 0), entry.section(u'=', 1));
+        process.setProcessEnvironment(env);
+    }
+    process.start(program, args);
+    if (!process.waitForStarted(timeoutMs)) {
+        if (output)
+            *output = process.errorString();
+        return false;
+    }
+    if (!process.waitForFinished(timeoutMs)) {
+        process.kill();
+        process.waitForFinished();
+    }
+    const bool ok = process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+    if (output) {
+        *output = QString::fromUtf8(process.readAllStandardOutput());
+        if (!ok)
+            *output += QString::fromUtf8(process.readAllStandardError());
+    }
+    return ok;
+}
+
+QString ScratchNetns::unavailableReason() {
+    if (::geteuid() != 0)
+        return QStringLiteral("needs root to make network namespaces");
+    if (QStandardPaths::findExecutable(QStringLiteral("ip")).isEmpty())
+        return QStringLiteral("the ip tool (iproute2) is not installed");
+    ScratchNetns probe(QStringLiteral("probe"));
+    if (!probe.isValid())
+        return QStringLiteral("cannot make a network namespace: ") + probe.lastError();
+    return {};
+}
+
+ScratchNetns::ScratchNetns(const QString& tag) {
+    static int counter = 0;
+    m_name = QStringLiteral("tarvo-%1-%2-%3")
+                 .arg(tag)
+                 .arg(QCoreApplication::applicationPid())
+                 .arg(++counter);
+    m_valid = runTool(QStringLiteral("ip"), {"netns", "add", m_name}, &m_lastError);
+}
+
+ScratchNetns::~ScratchNetns() {
+    if (m_valid)
+        runTool(QStringLiteral("ip"), {"netns", "del", m_name});
+}
+
+bool ScratchNetns::ip(const QStringList& args) {
+    return runTool(QStringLiteral("ip"), QStringList{"-n", m_name} + args, &m_lastError);
+}
+
+bool ScratchNetns::tc(const QStringList& args) {
+    return runTool(QStringLiteral("tc"), QStringList{"-n", m_name} + args, &m_lastError);
+}
+
+} // namespace tarvo::testing
