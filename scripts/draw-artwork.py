@@ -65,6 +65,27 @@ def app_icon(size):
     return img
 
 
+# The same icon as a scalable picture, in the 16-unit grid app_icon draws on.
+APP_ICON_SVG = """<svg xmlns="http://www.w3.org/2000/svg" width="128" height="128" viewBox="0 0 16 16">
+  <circle cx="8" cy="8" r="7.5" fill="#1686c7" stroke="#ffffff" stroke-width="0.25"/>
+  <path d="M 2 9 A 6 6 0 0 1 14 9" fill="none" stroke="#ffffff" stroke-width="1"/>
+  <line x1="8" y1="9" x2="12" y2="5" stroke="#ffdc3c" stroke-width="1.5" stroke-linecap="round"/>
+  <circle cx="8" cy="9" r="1" fill="#ffffff"/>
+</svg>
+"""
+
+
+def save_desktop_icons():
+    """The launcher's icon in the hicolor theme's sizes."""
+    for size in (16, 32, 48, 128):
+        path = ROOT / f"desktop/icons/{size}x{size}/tarvo.png"
+        path.parent.mkdir(parents=True, exist_ok=True)
+        app_icon(size).save(path)
+    path = ROOT / "desktop/icons/scalable/tarvo.svg"
+    path.parent.mkdir(parents=True, exist_ok=True)
+    path.write_text(APP_ICON_SVG)
+
+
 def gradient(size, top, bottom):
     w, h = size
     img = Image.new("RGB", size)
@@ -109,6 +130,7 @@ def bar_fore():
 
 def main():
     save_icon(ROOT / "icons/tarvo.ico", app_icon, sizes=(16, 32, 48))
+    save_desktop_icons()
     for k, (colour, bars) in enumerate(zip(RATING_COLOURS, RATING_BARS)):
         save_icon(ROOT / f"icons/rating{k}.ico", lambda s, c=colour, b=bars: rating_icon(s, c, b))
     save_icon(ROOT / "icons/offline.ico", lambda s: rating_icon(s, OFFLINE_COLOUR, 0, offline=True))

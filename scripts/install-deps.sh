@@ -10,6 +10,7 @@ packages=(
   iputils-ping iproute2
   python3 curl
   xvfb xauth trayer xdotool imagemagick x11-utils
+  desktop-file-utils
 )
 
 apt_get() { apt-get -o DPkg::Lock::Timeout=300 "$@"; }
