@@ -11,6 +11,7 @@ packages=(
   python3 curl
   xvfb xauth trayer xdotool imagemagick x11-utils
   desktop-file-utils
+  at-spi2-core dbus gir1.2-atspi-2.0 python3-gi
 )
 
 apt_get() { apt-get -o DPkg::Lock::Timeout=300 "$@"; }
