@@ -22,7 +22,8 @@ private slots:
         QTest::newRow("score") << 99 << " / 1000" << 1002 << 977 << QString() << "977 / 1000";
         QTest::newRow("percent") << 2 << QString() << 200 << 50 << QString() << "25%";
         QTest::newRow("no caption") << 0 << QString() << 100 << 7 << QString() << "";
-        QTest::newRow("host's name wins") << 99 << " KB/S" << 200 << 3 << "下载速度" << "下载速度";
+        QTest::newRow("host's name wins") << 99 << " KB/S" << 200 << 3 << "下载速度"
+                                          << "下载速度";
     }
     void readsCaptionAndValue() {
         QFETCH(int, format);
