@@ -58,6 +58,13 @@ QLabel* label(QWidget* parent, const char* name, const QString& text, int left, 
     return control;
 }
 
+void setOpaqueBack(QLabel* control, const QColor& colour) {
+    QPalette p = control->palette();
+    p.setColor(QPalette::Window, colour);
+    control->setPalette(p);
+    control->setAutoFillBackground(true);
+}
+
 ImageControl* image(QWidget* parent, const QString& name, const FormResource& resource, int left,
                     int top, int width, int height) {
     auto* control = new ImageControl(parent);
@@ -151,6 +158,10 @@ void form1::createControls() {
                      QColor(128, 255, 128));
     m_Label3 = label(this, "Label3(1)", QStringLiteral("上传速度"), 7845, 3600, 0, 0,
                      QColor(255, 192, 192));
+    // The light green and pink headings were chosen for the window's dark blue and do
+    // not read on the light texture: they keep an opaque back of that blue.
+    for (QLabel* heading : {m_Label2, m_Label3})
+        setOpaqueBack(heading, WindowBackColour);
     const int barPos[BarCount][2] = {{7860, 2370}, {7860, 3150}, {7830, 3900}};
     for (int i = 0; i < BarCount; ++i) {
         const QString name = QStringLiteral("ucProgressBar(%1)").arg(i);

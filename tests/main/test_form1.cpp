@@ -966,6 +966,9 @@ void TestForm1::titleBarDressesTheWindow_data() {
     QTest::newRow("left frame") << QPoint(0, 300) << frame;
     QTest::newRow("bottom frame") << QPoint(400, 471) << frame;
     QTest::newRow("right frame") << QPoint(727, 300) << frame;
+    // The light green and pink headings keep the window's dark blue behind them.
+    QTest::newRow("back of the receive heading") << QPoint(524, 190) << QColor(22, 134, 199);
+    QTest::newRow("back of the send heading") << QPoint(523, 240) << QColor(22, 134, 199);
 }
 
 void TestForm1::titleBarDressesTheWindow() {
