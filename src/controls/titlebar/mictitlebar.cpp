@@ -136,10 +136,4 @@ void MicTitleBar::hideEvent(QHideEvent* event) {
     endHover();
 }
 
-void MicTitleBar::changeEvent(QEvent* event) {
-    QWidget::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && !isActiveWindow())
-        endHover();
-}
-
 } // namespace tarvo

@@ -23,6 +23,9 @@ QString MicTitleBar::toolTipOf(TitlePart part) {
 }
 
 bool MicTitleBar::event(QEvent* event) {
+    // The window losing the activation reaches its children as WindowDeactivate.
+    if (event->type() == QEvent::WindowDeactivate)
+        endHover();
     if (event->type() != QEvent::ToolTip)
         return QWidget::event(event);
     auto* help = static_cast<QHelpEvent*>(event);

@@ -122,7 +122,7 @@ private slots:
     void hoverRoundTrip_data();
     void hoverRoundTrip();
     void movementWithButtonPressedChangesNothing();
-    void hoverEndsWhenPointerLeavesOrBarHides();
+    void hoverEndsOnLeavingDeactivationOrHiding();
     void clicks_data();
     void clicks();
     void dragMovesWindow();
@@ -410,7 +410,7 @@ void TestTitleBar::movementWithButtonPressedChangesNothing() {
     QCOMPARE(r.shown(close), hover);
 }
 
-void TestTitleBar::hoverEndsWhenPointerLeavesOrBarHides() {
+void TestTitleBar::hoverEndsOnLeavingDeactivationOrHiding() {
     Rig r;
     const QPoint close = r.face(TitlePart::PicCloseU);
     const QColor normal = r.shown(close);
@@ -418,6 +418,17 @@ void TestTitleBar::hoverEndsWhenPointerLeavesOrBarHides() {
     QVERIFY(r.shown(close) != normal);
     QEvent leave(QEvent::Leave);
     QApplication::sendEvent(r.bar, &leave);
+    QCOMPARE(r.shown(close), normal);
+    QVERIFY(!r.bar->hovered());
+
+    // Another window taking the activation.
+    QApplication::setActiveWindow(&r.host.window);
+    r.move(close);
+    QVERIFY(r.shown(close) != normal);
+    QWidget other;
+    other.show();
+    QApplication::setActiveWindow(&other);
+    QVERIFY(!r.host.window.isActiveWindow());
     QCOMPARE(r.shown(close), normal);
     QVERIFY(!r.bar->hovered());
 
