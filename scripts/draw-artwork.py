@@ -128,6 +128,80 @@ def bar_fore():
     return img
 
 
+# The title bar: a 24-pixel caption strip in a deep blue gradient, Tarvo's name on it,
+# three picture buttons, and a light-blue tile for the window's texture.
+STRIP_TOP = (58, 142, 214)
+STRIP_BOTTOM = (16, 84, 150)
+LIGHT_BLUE = (114, 170, 240)
+
+
+def strip(size):
+    return gradient(size, STRIP_TOP, STRIP_BOTTOM)
+
+
+def title_image():
+    """187 x 21: the program's icon and name over the strip (it sits at 6, 2)."""
+    img = gradient((187, 24), STRIP_TOP, STRIP_BOTTOM).crop((0, 2, 187, 23))
+    icon = app_icon(16).convert("RGBA")
+    img.paste(icon, (4, 2), icon)
+    d = ImageDraw.Draw(img)
+    d.text((26, 10), "Tarvo", font=font(15), fill=(20, 50, 90), anchor="lm")
+    d.text((25, 9), "Tarvo", font=font(15), fill=(255, 255, 255), anchor="lm")
+    d.text((78, 10), "网络监视", font=font(12), fill=(206, 228, 250), anchor="lm")
+    return img
+
+
+def cap(width, left):
+    """A strip end: a lighter rim along the outer edge."""
+    img = strip((width, 24))
+    d = ImageDraw.Draw(img)
+    x = 0 if left else width - 1
+    d.line([x, 0, x, 23], fill=(120, 186, 240))
+    d.line([0, 0, width, 0], fill=(120, 186, 240))
+    return img
+
+
+def caption_button(kind, hover):
+    """21 x 20: a rounded face with a white glyph; the hover look is clearly lighter,
+    the close button's hover face red."""
+    if hover:
+        top, bottom = ((250, 110, 100), (204, 34, 28)) if kind == "close" else (
+            (150, 206, 252), (86, 156, 226))
+    else:
+        top, bottom = (44, 122, 194), (20, 86, 152)
+    img = strip((21, 20))  # the strip shows at the rounded corners
+    face = gradient((21, 20), top, bottom)
+    mask = Image.new("L", (21, 20), 0)
+    ImageDraw.Draw(mask).rounded_rectangle([0, 0, 20, 19], radius=3, fill=255)
+    img.paste(face, (0, 0), mask)
+    d = ImageDraw.Draw(img)
+    d.rounded_rectangle([0, 0, 20, 19], radius=3, outline=(190, 222, 250) if hover else (96, 160, 218))
+    white = (255, 255, 255)
+    if kind == "min":
+        d.rectangle([6, 12, 14, 13], fill=white)
+    elif kind == "max":
+        d.rectangle([6, 5, 14, 13], outline=white)
+        d.line([6, 6, 14, 6], fill=white)
+    else:
+        d.line([6, 5, 14, 13], fill=white, width=2)
+        d.line([6, 13, 14, 5], fill=white, width=2)
+    return img
+
+
+def title_bar():
+    out = ROOT / "titlebar"
+    out.mkdir(exist_ok=True)
+    cap(8, True).save(out / "left.bmp")
+    title_image().save(out / "title.bmp")
+    strip((100, 25)).save(out / "middle.bmp")
+    cap(9, False).save(out / "right.bmp")
+    for kind in ("min", "max", "close"):
+        caption_button(kind, False).save(out / f"{kind}.bmp")
+        caption_button(kind, True).save(out / f"{kind}_hover.bmp")
+    Image.new("RGB", (21, 20), LIGHT_BLUE).save(out / "unavailable.bmp")
+    Image.new("RGB", (21, 20), LIGHT_BLUE).save(out / "tile.bmp")
+
+
 def main():
     save_icon(ROOT / "icons/tarvo.ico", app_icon, sizes=(16, 32, 48))
     save_desktop_icons()
@@ -138,6 +212,7 @@ def main():
     side_picture().save(ROOT / "pictures/image1.gif")
     bar_back().save(ROOT / "pictures/bar_back.gif")
     bar_fore().save(ROOT / "pictures/bar_fore.gif")
+    title_bar()
 
 
 if __name__ == "__main__":

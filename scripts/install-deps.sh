@@ -8,7 +8,7 @@ packages=(
   libgumbo-dev libbenchmark-dev
   fonts-wqy-microhei
   iputils-ping iproute2
-  python3 curl
+  python3 python3-pil curl
   xvfb xauth trayer xdotool imagemagick x11-utils
   desktop-file-utils
   at-spi2-core dbus gir1.2-atspi-2.0 python3-gi

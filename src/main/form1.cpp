@@ -1,12 +1,13 @@
 #include "main/form1.h"
 
 #include "controls/progressbar/ucprogressbar.h"
+#include "controls/titlebar/mictitlebar.h"
 #include "forms/font.h"
 #include "forms/imagecontrol.h"
 #include "forms/propertybag.h"
 #include "forms/surfacewidget.h"
 #include "forms/yield.h"
-#include "main/captionplaceholder.h"
+#include "main/formtitlebarhost.h"
 #include "main/speed.h"
 #include "platform/services.h"
 #include "runtime/errors.h"
@@ -55,6 +56,13 @@ QLabel* label(QWidget* parent, const char* name, const QString& text, int left, 
         control->move(twipsToPixels(left), twipsToPixels(top));
     }
     return control;
+}
+
+void setOpaqueBack(QLabel* control, const QColor& colour) {
+    QPalette p = control->palette();
+    p.setColor(QPalette::Window, colour);
+    control->setPalette(p);
+    control->setAutoFillBackground(true);
 }
 
 ImageControl* image(QWidget* parent, const QString& name, const FormResource& resource, int left,
@@ -130,12 +138,17 @@ void form1::createControls() {
     m_Picture1->surface().setPicture(
         resource.bag(QStringLiteral("Picture1")).readPicture(QStringLiteral("Picture"), nullptr));
 
-    m_MicTitleBar1 = new CaptionPlaceholder(windowTitle(), this);
+    // The title bar dresses the window's own surface (texture, frame), which lies under
+    // every child and leaves the pointer to the window. The window has a minimise button
+    // and, being of fixed size, no maximise button.
+    m_formSurface = pictureBox(this, "formSurface", rgb(22, 134, 199), 0, 0, 10920, 7080);
+    m_formSurface->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_formSurface->lower();
+    m_titleBarHost = std::make_unique<FormTitleBarHost>(
+        *this, m_formSurface->surface(), [this] { m_apiStuff.HideWindow(this); }, true, false);
+    m_MicTitleBar1 = new MicTitleBar(*m_titleBarHost, this);
     m_MicTitleBar1->setObjectName(QStringLiteral("MicTitleBar1"));
     place(m_MicTitleBar1, 0, 0, 10920, 360);
-    connect(m_MicTitleBar1, &CaptionPlaceholder::hideRequested, this,
-            [this] { m_apiStuff.HideWindow(this); });
-    connect(m_MicTitleBar1, &CaptionPlaceholder::closeRequested, this, &QWidget::close);
 
     m_label5 = label(this, "label5", QStringLiteral("流量监视"), 390, 1980);
     m_Picture3 = pictureBox(this, "Picture3", syscolour::Window, 330, 2280, 7095, 2895);
@@ -145,6 +158,10 @@ void form1::createControls() {
                      QColor(128, 255, 128));
     m_Label3 = label(this, "Label3(1)", QStringLiteral("上传速度"), 7845, 3600, 0, 0,
                      QColor(255, 192, 192));
+    // The light green and pink headings were chosen for the window's dark blue and do
+    // not read on the light texture: they keep an opaque back of that blue.
+    for (QLabel* heading : {m_Label2, m_Label3})
+        setOpaqueBack(heading, WindowBackColour);
     const int barPos[BarCount][2] = {{7860, 2370}, {7860, 3150}, {7830, 3900}};
     for (int i = 0; i < BarCount; ++i) {
         const QString name = QStringLiteral("ucProgressBar(%1)").arg(i);

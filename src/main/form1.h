@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include <array>
+#include <memory>
 
 class QLabel;
 class QPlainTextEdit;
@@ -16,7 +17,8 @@ class QPushButton;
 namespace tarvo {
 
 class ucProgressBar;
-class CaptionPlaceholder;
+class MicTitleBar;
+class FormTitleBarHost;
 namespace forms {
 class ImageControl;
 class SurfaceWidget;
@@ -77,7 +79,10 @@ private:
     WindowState m_state;
     bool m_loaded = false;
 
-    CaptionPlaceholder* m_MicTitleBar1 = nullptr;
+    // The window's own drawing surface, under every child control.
+    forms::SurfaceWidget* m_formSurface = nullptr;
+    std::unique_ptr<FormTitleBarHost> m_titleBarHost;
+    MicTitleBar* m_MicTitleBar1 = nullptr;
     forms::SurfaceWidget* m_Picture1 = nullptr;
     QWidget* m_WebBrowser1 = nullptr;
     QLabel* m_label5 = nullptr;

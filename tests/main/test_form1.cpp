@@ -1,6 +1,7 @@
 #include "main/form1.h"
 
 #include "controls/progressbar/ucprogressbar.h"
+#include "controls/titlebar/mictitlebar.h"
 #include "forms/imagecontrol.h"
 #include "forms/surfacewidget.h"
 #include "forms/yield.h"
@@ -176,6 +177,12 @@ private slots:
     void hiddenWindowProbesOnce();
 
     void graphFollowsTheTargets();
+
+    void titleBarMinimiseHides_data();
+    void titleBarMinimiseHides();
+    void titleBarCloseUnloads();
+    void titleBarDressesTheWindow_data();
+    void titleBarDressesTheWindow();
 
 private:
     std::unique_ptr<Rig> m_rig;
@@ -885,6 +892,100 @@ void TestForm1::graphFollowsTheTargets() {
     for (int call = 0; call < 11; ++call)
         r.form->timer(4).fire();
     QVERIFY(graph.image() != before);
+}
+
+// ---- title bar ----
+
+namespace {
+
+void clickTitleBar(form1& f, QPoint at) {
+    auto* bar = f.findChild<MicTitleBar*>(QStringLiteral("MicTitleBar1"));
+    QVERIFY(bar);
+    const QPointF global = bar->mapToGlobal(QPointF(at));
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(at), global, Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(bar, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(at), global, Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(bar, &release);
+}
+
+const QPoint MinimiseButton(666, 12); // 728 - 72 + 10
+const QPoint CloseButton(713, 12);    // 728 - 25 + 10
+
+} // namespace
+
+void TestForm1::titleBarMinimiseHides_data() {
+    QTest::addColumn<bool>("trayAvailable");
+    QTest::newRow("to the tray") << true;
+    QTest::newRow("minimised without a notification area") << false;
+}
+
+// Like the other hide paths: the window stays loaded with its tray icon and timers.
+void TestForm1::titleBarMinimiseHides() {
+    QFETCH(bool, trayAvailable);
+    Rig& r = *m_rig;
+    r.tray->setAvailable(trayAvailable);
+    r.loadAndShow();
+    QSignalSpy unloaded(r.form.get(), &form1::unloaded);
+
+    clickTitleBar(*r.form, MinimiseButton);
+    QCOMPARE(r.form->isVisible(), !trayAvailable);
+    QCOMPARE(r.form->isMinimized(), !trayAvailable);
+    QCOMPARE(unloaded.count(), 0);
+    QVERIFY(r.tray->isShown());
+    QVERIFY(r.form->timer(1).isEnabled());
+    QVERIFY(r.form->timer(2).isEnabled());
+
+    if (trayAvailable) {
+        r.tray->click(forms::WmLButtonUp);
+        QVERIFY(r.form->isVisible());
+    }
+}
+
+void TestForm1::titleBarCloseUnloads() {
+    Rig& r = *m_rig;
+    r.loadAndShow();
+    QSignalSpy unloaded(r.form.get(), &form1::unloaded);
+
+    clickTitleBar(*r.form, CloseButton);
+    QCOMPARE(unloaded.count(), 1);
+    QVERIFY(!r.tray->isShown());
+    QCOMPARE(r.tray->requests().last().action, NotifyAction::Delete);
+    QVERIFY(!r.form->apiStuff().isHooked());
+    QVERIFY(!r.form->isVisible());
+}
+
+void TestForm1::titleBarDressesTheWindow_data() {
+    QTest::addColumn<QPoint>("at");
+    QTest::addColumn<QColor>("colour");
+    const QColor tile(114, 170, 240);
+    const QColor frame(152, 92, 46);
+    QTest::newRow("texture between graph and gauges") << QPoint(515, 400) << tile;
+    QTest::newRow("texture under the labels") << QPoint(30, 132) << tile;
+    QTest::newRow("left frame") << QPoint(0, 300) << frame;
+    QTest::newRow("bottom frame") << QPoint(400, 471) << frame;
+    QTest::newRow("right frame") << QPoint(727, 300) << frame;
+    // The light green and pink headings keep the window's dark blue behind them.
+    QTest::newRow("back of the receive heading") << QPoint(524, 190) << QColor(22, 134, 199);
+    QTest::newRow("back of the send heading") << QPoint(523, 240) << QColor(22, 134, 199);
+}
+
+void TestForm1::titleBarDressesTheWindow() {
+    QFETCH(QPoint, at);
+    QFETCH(QColor, colour);
+    Rig& r = *m_rig;
+    r.loadAndShow();
+    const QImage shown = r.form->grab().toImage();
+    QCOMPARE(shown.pixelColor(at), colour);
+
+    // A fixed-size window: the maximise box shows the plain light blue and is off.
+    auto* bar = r.form->findChild<MicTitleBar*>(QStringLiteral("MicTitleBar1"));
+    QVERIFY(!bar->model().enabled(TitlePart::PicMaxU));
+    QVERIFY(bar->model().enabled(TitlePart::PicMinU));
+    QCOMPARE(shown.pixelColor(683, 5), QColor(114, 170, 240));
+    QVERIFY(!r.form->mask().contains(QPoint(0, 0)));
+    QVERIFY(r.form->mask().contains(QPoint(0, 4)));
 }
 
 QTEST_MAIN(TestForm1)
