@@ -7,15 +7,14 @@
 
 namespace tarvo::runtime {
 
-namespace {
-
-// Nearest integer with halves to the even neighbour, whatever the FPU rounding mode is.
 double roundHalfEven(double value) {
     const double fraction = std::abs(value - std::trunc(value));
     if (fraction == 0.5)
         return 2.0 * std::round(value / 2.0);
     return std::round(value);
 }
+
+namespace {
 
 template <typename Int> Int roundToInt(double value) {
     if (std::isnan(value))

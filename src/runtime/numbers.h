@@ -8,6 +8,9 @@
 
 namespace tarvo::runtime {
 
+// The nearest integer, halves to the even neighbour, whatever the FPU rounding mode is.
+double roundHalfEven(double value);
+
 // Every float-to-integer store rounds to the nearest integer, halves to the even
 // neighbour, and raises Overflow (6) when the result does not fit.
 qint16 toInt16(double value);
