@@ -30,11 +30,11 @@ stream_start=$(date +%s.%N)
 sleep_until() { sleep "$(echo "$stream_start + $1 - $(date +%s.%N)" | bc -l | sed 's/^-.*/0/')"; }
 
 # The receive gauge is 175 pixels wide for 200 KB/s. Its filled part is the green
-# picture; row 3 lies above the caption.
+# picture, measured on row 3 up to its last green pixel (a wide caption crosses it).
 bar_x=$((wx + 524)) bar_y=$((wy + 210 + 3))
 fill_width() {
   convert "$1" -crop "175x1+$bar_x+$bar_y" +repage -depth 8 txt:- |
-    awk -F'[(),]' 'NR > 1 && $4 - $5 > 40 { n++ } END { print n + 0 }'
+    awk -F'[(),]' 'NR > 1 && $4 - $5 > 40 { n = $1 + 1 } END { print n + 0 }'
 }
 
 # gauge_widths FROM COUNT: COUNT fill widths, one a second from FROM seconds on.
