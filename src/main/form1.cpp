@@ -7,7 +7,9 @@
 #include "forms/propertybag.h"
 #include "forms/surfacewidget.h"
 #include "forms/yield.h"
+#include "main/connectiontext.h"
 #include "main/formtitlebarhost.h"
+#include "main/sampling.h"
 #include "main/speed.h"
 #include "platform/services.h"
 #include "runtime/errors.h"
@@ -235,7 +237,11 @@ bool form1::Form_Load() {
         m_Picture2->surface().print(QStringLiteral("正在初始化...."));
         m_Picture2->surface().refresh();
     });
-    step([&] { m_state.ipHelper = std::make_unique<CIpHelper>(*m_services.interfaceTable); });
+    step([&] {
+        if (!m_services.interfaceTable)
+            runtime::raise(ErrorCode::InvalidProcedureCall, QStringLiteral("no interface table"));
+        m_state.ipHelper = std::make_unique<CIpHelper>(*m_services.interfaceTable);
+    });
 
     m_state.latencyLimits = {100, 300, 500, 800, 900, 950, 1000};
     const QString large = QStringLiteral("网络延迟较大！");
@@ -268,7 +274,9 @@ void form1::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-// A hidden window needs no fast timers: their handlers do nothing then.
+// A hidden window needs no fast timers: their handlers do nothing then. A minimised
+// window is still visible (its handlers go on, and it must be current when restored):
+// its hide event leaves the timers alone.
 void form1::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (m_loaded) {
@@ -279,6 +287,8 @@ void form1::showEvent(QShowEvent* event) {
 
 void form1::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
+    if (isVisible())
+        return;
     m_Timer3.setEnabled(false);
     m_Timer4.setEnabled(false);
 }
@@ -301,19 +311,7 @@ void form1::showConnection() {
     });
 
     // Kept only for diagnostics; rebuilt on each query so it stays bounded.
-    static const std::pair<quint32, const char*> descriptions[] = {
-        {0x01, "Connection uses a modem."},
-        {0x02, "Connection uses LAN."},
-        {0x04, "Connection is via Proxy."},
-        {0x20, "Connection is Off-line."}};
-    s.connText.clear();
-    for (auto [bit, text] : descriptions)
-        if (s.connFlags & bit)
-            s.connText += QLatin1String(text) + QLatin1String("\r\n");
-    s.connText += QLatin1String((s.connFlags & 0x40) ? "Connection is Configured.\r\n"
-                                                     : "Connection is Not Configured.\r\n");
-    if (s.connFlags & 0x10)
-        s.connText += QLatin1String("System has RAS installed.\r\n");
+    s.connText = describeConnectionFlags(s.connFlags);
 }
 
 // ---- latency probe and rating ----
@@ -339,7 +337,7 @@ void form1::Timer1_Timer() {
         s.barTarget[0] = 0;
     step([&] { s.barSteps[0] = subInt16(s.barTarget[0], s.barShown[0]); });
     bool start = false;
-    step([&] { start = std::abs(int(s.barSteps[0])) <= bar(0).Max(); });
+    step([&] { start = sampling::latencyStartFits(s.barSteps[0], bar(0).Max()); });
     if (start) {
         step([&] { bar(0).setValue(s.barShown[0]); });
         s.barShown[0] = s.barTarget[0];
@@ -378,11 +376,14 @@ void form1::Timer2_Timer() {
     WindowState& s = m_state;
     step([&] { showConnection(); });
     if (!s.isOnline) {
+        s.sampled = false;
         step([&] { showLatencyRating(false, 0); });
         return;
     }
-    if (!isVisible())
+    if (!isVisible()) {
+        s.sampled = false;
         return;
+    }
     if (!s.probeStarted) {
         // Through the timer, so that its own ticks cannot nest a second probe in this one.
         m_Timer1.fire();
@@ -393,21 +394,21 @@ void form1::Timer2_Timer() {
     s.prevSentKB = s.sentKB;
     s.prevRecvKB = s.recvKB;
     doEvents();
-    step([&] { s.recvKB = toInt32(s.lastRecvBytes / 1024.0); });
-    step([&] { s.sentKB = toInt32(s.lastSentBytes / 1024.0); });
+    s.recvKB = sampling::kilobytes(s.lastRecvBytes);
+    s.sentKB = sampling::kilobytes(s.lastSentBytes);
     doEvents();
     doEvents();
 
-    // A rate becomes the bar's target only when it fits above the bar's value.
-    const auto takeRate = [&](int index, qint32 now, qint32 previous) {
+    const auto takeRate = [&](int index, qint64 now, qint64 previous) {
         step([&] {
-            const qint32 rate = subInt32(now, previous);
-            if (addInt32(rate, bar(index).Value()) < bar(index).Max())
-                element(s.barTarget, index) = narrowInt16(rate);
+            element(s.barTarget, index) = sampling::rateTarget(now - previous, bar(index).Max());
         });
     };
-    takeRate(1, s.recvKB, s.prevRecvKB);
-    takeRate(2, s.sentKB, s.prevSentKB);
+    if (s.sampled) {
+        takeRate(1, s.recvKB, s.prevRecvKB);
+        takeRate(2, s.sentKB, s.prevSentKB);
+    }
+    s.sampled = true;
 
     for (int i = 1; i <= 2; ++i) {
         if (!s.barBusy[std::size_t(i)] && startBarAnimation(i))
@@ -421,7 +422,7 @@ bool form1::startBarAnimation(int index) {
     const auto i = std::size_t(index);
     step([&] { s.barSteps[i] = subInt16(s.barTarget[i], s.barShown[i]); });
     bool ends = false;
-    step([&] { ends = std::abs(int(s.barSteps[i])) > bar(index).Max() - 1; });
+    step([&] { ends = !sampling::rateStartFits(s.barSteps[i], bar(index).Max()); });
     if (ends)
         return true;
     step([&] { bar(index).setValue(s.barShown[i]); });
@@ -435,25 +436,27 @@ void form1::showTotals() {
     if (!s.currentInterface)
         s.currentInterface = std::make_shared<CInterface>();
 
-    std::shared_ptr<CInterface> taken;
-    step([&] {
+    // Without a reader (its creation failed) every step that needs it fails alone.
+    const auto reader = [&]() -> CIpHelper& {
         if (!s.ipHelper)
             runtime::raise(ErrorCode::InvalidProcedureCall, QStringLiteral("no statistics reader"));
-        taken = s.ipHelper->Interfaces()->Item(1);
-    });
+        return *s.ipHelper;
+    };
+    std::shared_ptr<CInterface> taken;
+    step([&] { taken = reader().Interfaces()->Item(1); });
     const auto kilobytes = [](double bytes) {
         return formatPattern(bytes / 1024.0, u"###,###,###,###,##0").trimmed() +
                QStringLiteral(" KB");
     };
     step([&] {
-        m_lblRecv->setText(QStringLiteral("接收数据量：") + kilobytes(s.ipHelper->BytesReceived()));
+        m_lblRecv->setText(QStringLiteral("接收数据量：") + kilobytes(reader().BytesReceived()));
     });
     step([&] {
-        m_lblSent->setText(QStringLiteral("发送数据量：") + kilobytes(s.ipHelper->BytesSent()));
+        m_lblSent->setText(QStringLiteral("发送数据量：") + kilobytes(reader().BytesSent()));
     });
     s.currentInterface = taken;
-    step([&] { s.lastRecvBytes = toInt32(s.ipHelper->BytesReceived()); });
-    step([&] { s.lastSentBytes = toInt32(s.ipHelper->BytesSent()); });
+    step([&] { s.lastRecvBytes = toInt64(reader().BytesReceived()); });
+    step([&] { s.lastSentBytes = toInt64(reader().BytesSent()); });
     doEvents();
 }
 
@@ -465,23 +468,13 @@ void form1::Timer3_Timer() {
         const auto i = std::size_t(index);
         if (!s.barBusy[i])
             continue;
-        if (s.barSteps[i] > 0) {
-            --s.barSteps[i];
-            step([&] {
-                ucProgressBar& b = bar(index);
-                if (addInt32(b.Value(), 1) <= b.Max())
-                    b.setValue(b.Value() + 1);
-            });
-        } else if (s.barSteps[i] < 0) {
-            step([&] {
-                ucProgressBar& b = bar(index);
-                if (subInt32(b.Value(), 1) >= b.Min())
-                    b.setValue(b.Value() - 1);
-            });
-            ++s.barSteps[i];
-        } else {
-            s.barBusy[i] = false;
-        }
+        ucProgressBar& b = bar(index);
+        const sampling::BarMotion now{s.barSteps[i], b.Value(), true};
+        const sampling::BarMotion next = sampling::animationStep(now, b.Min(), b.Max());
+        s.barSteps[i] = next.steps;
+        s.barBusy[i] = next.busy;
+        if (next.value != now.value)
+            step([&] { b.setValue(next.value); });
         doEvents();
     }
 }

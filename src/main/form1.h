@@ -51,8 +51,6 @@ public:
     void showTotals();
     void showLatencyRating(bool connected, qint16 score);
 
-    const WindowState& state() const { return m_state; }
-    WindowState& state() { return m_state; }
     ucProgressBar& bar(int index) const;
     forms::Timer& timer(int number);
     APIStuff& apiStuff() { return m_apiStuff; }

@@ -20,8 +20,10 @@ template <typename Int> Int roundToInt(double value) {
     if (std::isnan(value))
         raise(ErrorCode::Overflow);
     const double rounded = roundHalfEven(value);
+    // The upper bound is -min (a power of two, exact as a double), excluded: max itself
+    // is not exact for 64 bits.
     if (rounded < double(std::numeric_limits<Int>::min()) ||
-        rounded > double(std::numeric_limits<Int>::max()))
+        rounded >= -double(std::numeric_limits<Int>::min()))
         raise(ErrorCode::Overflow);
     return static_cast<Int>(rounded);
 }
@@ -165,6 +167,9 @@ qint16 toInt16(double value) {
 }
 qint32 toInt32(double value) {
     return roundToInt<qint32>(value);
+}
+qint64 toInt64(double value) {
+    return roundToInt<qint64>(value);
 }
 
 qint16 narrowInt16(qint64 value) {
