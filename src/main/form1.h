@@ -11,11 +11,11 @@
 
 class QLabel;
 class QPlainTextEdit;
-class QPushButton;
 
 namespace tarvo {
 
 class ucProgressBar;
+class tqbutton;
 class CaptionPlaceholder;
 namespace forms {
 class ImageControl;
@@ -94,7 +94,7 @@ private:
     QLabel* m_Label6 = nullptr;
     forms::SurfaceWidget* m_Picture2 = nullptr;
     QWidget* m_WebBrowser2 = nullptr;
-    QPushButton* m_tqbutton1 = nullptr;
+    tqbutton* m_tqbutton1 = nullptr;
     QPlainTextEdit* m_Text1 = nullptr;
     // Image1(1), Image2 ... Image7: the icons of the seven latency brackets.
     std::array<forms::ImageControl*, 7> m_ratingHolders{};
