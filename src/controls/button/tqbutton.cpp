@@ -41,6 +41,11 @@ tqbutton::~tqbutton() {
 
 void tqbutton::Refresh() {
     runtime::step([this] {
+        // A hidden widget gets its resize event only when shown: draw at its size now.
+        if (m_surface.size() != size()) {
+            m_surface.resize(size());
+            applyRegion();
+        }
         if (m_painter.paint(m_model, m_surface, this))
             applyRegion();
     });
