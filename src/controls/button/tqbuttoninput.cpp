@@ -2,6 +2,7 @@
 
 #include "forms/yield.h"
 
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 
@@ -116,6 +117,7 @@ void tqbutton::focusInEvent(QFocusEvent* event) {
 
 void tqbutton::focusOutEvent(QFocusEvent* event) {
     QWidget::focusOutEvent(event);
+    releaseCapture(); // a Space press ends with the focus
     m_model.lostFocus();
 }
 
@@ -169,7 +171,9 @@ void tqbutton::doEvents() {
 }
 
 void tqbutton::captureMouse() {
-    if (!isVisible())
+    // While a mouse button is held the press already holds the pointer, and an explicit
+    // grab taken then would outlive the release.
+    if (!isVisible() || QGuiApplication::mouseButtons() != Qt::NoButton)
         return;
     QWidget* grabber = QWidget::mouseGrabber();
     if (grabber == this)

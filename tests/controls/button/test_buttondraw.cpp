@@ -82,6 +82,8 @@ private slots:
     void styleBodies_data();
     void styleBodies();
     void themedFollowsState();
+    void focusLooks_data();
+    void focusLooks();
     void captionColour_data();
     void captionColour();
     void roundedLargeOwnsForeColor();
@@ -317,6 +319,55 @@ void TestButtonDraw::themedFollowsState() {
     const QColor down = d.paint(Down).pixelColor(30, 12);
     QVERIFY(normal != down);
     QCOMPARE(d.model.props().buttonStyle, int(StyleThemed)); // the application is themed
+}
+
+void TestButtonDraw::focusLooks_data() {
+    QTest::addColumn<int>("style");
+    QTest::addColumn<int>("state");
+    QTest::addColumn<bool>("userMode");
+    QTest::addColumn<Points>("points");
+    const QColor face = forms::toQColor(forms::syscolour::ButtonFace);
+    const quint32 faceRgb = forms::fromQColor(face);
+    const quint32 invertedFace = faceRgb ^ 0xFFFFFF;
+    const quint32 workspace = 0x8000000C;
+    // Focused in an active window, 60 x 24, no caption.
+    QTest::newRow("0: dotted inset 4, default frame")
+        << 0 << int(Normal) << true
+        << Points{{{4, 4}, invertedFace}, {{5, 4}, faceRgb}, {{4, 6}, invertedFace},
+                  {{0, 0}, 0x0},          {{59, 5}, 0x0},    {{58, 5}, workspace},
+                  {{1, 1}, 0x80000014}};
+    QTest::newRow("0 at design time: no dotted rectangle")
+        << 0 << int(Normal) << false << Points{{{4, 4}, faceRgb}, {{0, 0}, 0x0}};
+    QTest::newRow("1 hot: dotted inset 3, no default frame")
+        << 1 << int(Hot) << true
+        << Points{{{3, 3}, invertedFace}, {{4, 3}, faceRgb}, {{0, 0}, 0x80000014}};
+    QTest::newRow("2: the focus ring of scheme 0")
+        << 2 << int(Normal) << true
+        << Points{{{30, 2}, 0xF6D4BC}, {{30, 1}, 0xFFE7CE},  {{1, 12}, 0xE6AF8E},
+                  {{2, 12}, 0xF4D1B8}, {{30, 21}, 0xE4AD89}, {{30, 22}, 0xEE8269},
+                  {{30, 0}, 0x743C00}};
+    QTest::newRow("3: the focus frames")
+        << 3 << int(Normal) << true << Points{{{30, 0}, 0xA77532}, {{30, 1}, 0xFBD848}};
+    QTest::newRow("9: dotted inset 3 over the gradient")
+        << 9 << int(Normal) << true << Points{{{3, 3}, 0x080B0B}, {{4, 3}, 0xF7F4F4}};
+}
+
+void TestButtonDraw::focusLooks() {
+    QFETCH(int, style);
+    QFETCH(int, state);
+    QFETCH(bool, userMode);
+    QFETCH(Points, points);
+    Drawn d(style, QSize(60, 24));
+    d.model.state().hasFocus = true;
+    d.model.state().parentActive = true;
+    d.model.state().userMode = userMode;
+    const QImage& image = d.paint(state);
+    for (const auto& [at, value] : points)
+        QVERIFY2(image.pixelColor(at).rgb() == expectedColour(value).rgb(),
+                 qPrintable(QStringLiteral("(%1,%2) is %3")
+                                .arg(at.x())
+                                .arg(at.y())
+                                .arg(image.pixelColor(at).name())));
 }
 
 void TestButtonDraw::captionColour_data() {
