@@ -4,6 +4,7 @@
 #include "controls/button/buttonpersistence.h"
 #include "controls/button/buttonprimitives.h"
 #include "controls/button/colourtables.h"
+#include "controls/button/drawcontent.h"
 #include "runtime/errors.h"
 
 #include <QApplication>
@@ -242,35 +243,49 @@ void TestButtonModel::primitivesExcludeEndPoints() {
 void TestButtonModel::accessKeys_data() {
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QString>("key"); // empty: none
+    QTest::addColumn<QString>("shown");
     QTest::newRow("plain") << "&Hide"
-                           << "h";
+                           << "h"
+                           << "Hide";
     QTest::newRow("inside") << "x&Y"
-                            << "y";
+                            << "y"
+                            << "xY";
     QTest::newRow("no ampersand") << "Hide"
-                                  << "";
+                                  << ""
+                                  << "Hide";
     QTest::newRow("one character") << "&"
+                                   << ""
                                    << "";
     QTest::newRow("ends in its only ampersand") << "Hide&"
-                                                << "";
+                                                << ""
+                                                << "Hide";
     QTest::newRow("doubled, then a single one") << "A&&B&c"
-                                                << "c";
+                                                << "c"
+                                                << "A&Bc";
     QTest::newRow("doubled, nothing later") << "A&&B"
-                                            << "";
+                                            << ""
+                                            << "A&B";
     QTest::newRow("doubled twice") << "A&&B&&c"
-                                   << "";
+                                   << ""
+                                   << "A&B&c";
     QTest::newRow("doubled, then one at the end") << "A&&B&"
-                                                  << "";
+                                                  << ""
+                                                  << "A&B";
     QTest::newRow("triple") << "&&&x"
-                            << "x";
+                            << "x"
+                            << "&x";
     QTest::newRow("Chinese") << "隐藏(&H)"
-                             << "h";
+                             << "h"
+                             << "隐藏(H)";
 }
 
 void TestButtonModel::accessKeys() {
     QFETCH(QString, caption);
     QFETCH(QString, key);
+    QFETCH(QString, shown);
     const std::optional<QChar> found = accessKey(caption);
     QCOMPARE(found ? QString(*found) : QString(), key);
+    QCOMPARE(ContentPainter::displayText(caption), shown);
 }
 
 // ---- state machine ----
