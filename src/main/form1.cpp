@@ -1,5 +1,6 @@
 #include "main/form1.h"
 
+#include "controls/button/tqbutton.h"
 #include "controls/progressbar/ucprogressbar.h"
 #include "controls/titlebar/mictitlebar.h"
 #include "forms/font.h"
@@ -22,7 +23,6 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPlainTextEdit>
-#include <QPushButton>
 
 #include <cstdlib>
 
@@ -185,10 +185,11 @@ void form1::createControls() {
     m_WebBrowser2 = placeholder(this, "WebBrowser2", 360, 5670, 7200, 1200);
     m_Picture2 = pictureBox(this, "Picture2", rgb(114, 170, 240), 360, 5670, 7200, 1200);
 
-    m_tqbutton1 = new QPushButton(QStringLiteral("隐藏"), this);
+    m_tqbutton1 = new tqbutton(this);
     m_tqbutton1->setObjectName(QStringLiteral("tqbutton1"));
     place(m_tqbutton1, 8070, 6030, 2205, 795);
-    connect(m_tqbutton1, &QPushButton::clicked, this, [this] { m_apiStuff.HideWindow(this); });
+    m_tqbutton1->ReadProperties(resource.bag(QStringLiteral("tqbutton1")), ambientFont());
+    connect(m_tqbutton1, &tqbutton::Click, this, [this] { m_apiStuff.HideWindow(this); });
 
     // Collects the ping output for the probe to read; never shown, so it takes no focus
     // and never repaints.

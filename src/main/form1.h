@@ -12,13 +12,13 @@
 
 class QLabel;
 class QPlainTextEdit;
-class QPushButton;
 
 namespace tarvo {
 
 class ucProgressBar;
 class MicTitleBar;
 class FormTitleBarHost;
+class tqbutton;
 namespace forms {
 class ImageControl;
 class SurfaceWidget;
@@ -97,7 +97,7 @@ private:
     QLabel* m_Label6 = nullptr;
     forms::SurfaceWidget* m_Picture2 = nullptr;
     QWidget* m_WebBrowser2 = nullptr;
-    QPushButton* m_tqbutton1 = nullptr;
+    tqbutton* m_tqbutton1 = nullptr;
     QPlainTextEdit* m_Text1 = nullptr;
     // Image1(1), Image2 ... Image7: the icons of the seven latency brackets.
     std::array<forms::ImageControl*, 7> m_ratingHolders{};
