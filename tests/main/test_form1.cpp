@@ -212,6 +212,8 @@ private slots:
     void titleBarMinimiseHides_data();
     void titleBarMinimiseHides();
     void titleBarCloseUnloads();
+    void hideButtonFromTheKeyboard_data();
+    void hideButtonFromTheKeyboard();
     void titleBarDressesTheWindow_data();
     void titleBarDressesTheWindow();
 
@@ -1114,6 +1116,31 @@ void TestForm1::titleBarDressesTheWindow() {
     QCOMPARE(shown.pixelColor(683, 5), QColor(114, 170, 240));
     QVERIFY(!r.form->mask().contains(QPoint(0, 0)));
     QVERIFY(r.form->mask().contains(QPoint(0, 4)));
+}
+
+// The hide button is reached with Tab and pressed with Space or Enter, like any button.
+void TestForm1::hideButtonFromTheKeyboard_data() {
+    QTest::addColumn<int>("key");
+    QTest::newRow("space") << int(Qt::Key_Space);
+    QTest::newRow("enter") << int(Qt::Key_Return);
+}
+
+void TestForm1::hideButtonFromTheKeyboard() {
+    QFETCH(int, key);
+    Rig& r = *m_rig;
+    r.loadAndShow();
+    QApplication::setActiveWindow(r.form.get());
+    QVERIFY(QTest::qWaitForWindowActive(r.form.get()));
+    QWidget* button = r.form->findChild<QWidget*>(QStringLiteral("tqbutton1"));
+    QVERIFY(button);
+    for (int tab = 0; tab < 20 && QApplication::focusWidget() != button; ++tab)
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : r.form.get(),
+                        Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), button);
+    QVERIFY(r.form->isVisible());
+    QTest::keyClick(button, Qt::Key(key));
+    QVERIFY(!r.form->isVisible());
+    QVERIFY(r.tray->isShown());
 }
 
 QTEST_MAIN(TestForm1)
