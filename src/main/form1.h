@@ -23,6 +23,7 @@ class SurfaceWidget;
 } // namespace forms
 namespace platform {
 struct PlatformServices;
+class IWebPane;
 } // namespace platform
 
 // The main window: a fixed 728 x 472 dashboard driven by four timers. Its handlers run
@@ -48,6 +49,9 @@ public:
     void showConnection();
     void showTotals();
     void showLatencyRating(bool connected, qint16 score);
+
+    void WebBrowser1_DocumentComplete(const QString& URL);
+    void WebBrowser2_DocumentComplete(const QString& URL);
 
     const WindowState& state() const { return m_state; }
     WindowState& state() { return m_state; }
@@ -79,7 +83,7 @@ private:
 
     CaptionPlaceholder* m_MicTitleBar1 = nullptr;
     forms::SurfaceWidget* m_Picture1 = nullptr;
-    QWidget* m_WebBrowser1 = nullptr;
+    platform::IWebPane* m_WebBrowser1 = nullptr;
     QLabel* m_label5 = nullptr;
     forms::SurfaceWidget* m_Picture3 = nullptr;
     QLabel* m_Label1 = nullptr;
@@ -93,7 +97,7 @@ private:
     QLabel* m_lblSent = nullptr;
     QLabel* m_Label6 = nullptr;
     forms::SurfaceWidget* m_Picture2 = nullptr;
-    QWidget* m_WebBrowser2 = nullptr;
+    platform::IWebPane* m_WebBrowser2 = nullptr;
     QPushButton* m_tqbutton1 = nullptr;
     QPlainTextEdit* m_Text1 = nullptr;
     // Image1(1), Image2 ... Image7: the icons of the seven latency brackets.

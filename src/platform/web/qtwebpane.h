@@ -24,8 +24,6 @@ public:
     void Navigate(const QString& url) override;
     QString documentElementInnerHtml() const override;
 
-    PaneView* view() const { return m_view; }
-
 private:
     void dropNavigation();
 
