@@ -75,6 +75,15 @@ bool isHidden(GumboTag tag) {
     }
 }
 
+bool isPlainName(QLatin1String name) {
+    if (name.isEmpty())
+        return false;
+    for (char c : name)
+        if (!((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '_' || c == ':'))
+            return false;
+    return true;
+}
+
 QString tagName(const GumboElement& element) {
     if (element.tag != GUMBO_TAG_UNKNOWN)
         return QString::fromLatin1(gumbo_normalized_tagname(element.tag));
@@ -118,7 +127,9 @@ public:
         m_out += text;
     }
     void put(QChar c) { put(QStringView(&c, 1)); }
-    void escaped(const char* utf8, bool inAttribute) {
+    // Angle brackets in attribute values are escaped only when asked (what is shown
+    // keeps every '<' a tag's).
+    void escaped(const char* utf8, bool inAttribute, bool angles = false) {
         const QString text = QString::fromUtf8(utf8);
         qsizetype plain = 0;
         for (qsizetype i = 0; i < text.size(); ++i) {
@@ -130,9 +141,9 @@ public:
                 entity = "&nbsp;";
             else if (inAttribute && c == u'"')
                 entity = "&quot;";
-            else if (!inAttribute && c == u'<')
+            else if ((!inAttribute || angles) && c == u'<')
                 entity = "&lt;";
-            else if (!inAttribute && c == u'>')
+            else if ((!inAttribute || angles) && c == u'>')
                 entity = "&gt;";
             if (!entity)
                 continue;
@@ -257,8 +268,10 @@ private:
             }
             return false;
         }
-        // Too deep to lay out: the tag goes, its content stays.
-        if (depth > Markup::MaxShownDepth || isVoid(element.tag)) {
+        // Too deep to lay out, or unknown (its name may hold anything): the tag goes,
+        // its content stays.
+        if (depth > Markup::MaxShownDepth || isVoid(element.tag) ||
+            element.tag == GUMBO_TAG_UNKNOWN) {
             if (element.tag == GUMBO_TAG_BR || element.tag == GUMBO_TAG_HR)
                 m_out.put(u"<br>");
             return !isVoid(element.tag);
@@ -285,8 +298,9 @@ private:
             const char* value = attr->value;
             QByteArray replaced;
             if (m_mode == Mode::Display) {
-                // Nothing runs scripts, but handlers have no business in what is shown.
-                if (attrName.startsWith(QLatin1String("on")))
+                // Nothing runs scripts, but handlers have no business in what is shown;
+                // nor have names that could break the markup.
+                if (attrName.startsWith(QLatin1String("on")) || !isPlainName(attrName))
                     continue;
                 if (attrName == u"href" || attrName == u"src") {
                     if (replacement.isEmpty())
@@ -298,7 +312,7 @@ private:
             m_out.put(u' ');
             m_out.put(QString::fromUtf8(attr->name));
             m_out.put(u"=\"");
-            m_out.escaped(value, true);
+            m_out.escaped(value, true, m_mode == Mode::Display);
             m_out.put(u'"');
         }
         m_out.put(u'>');

@@ -28,6 +28,15 @@ bool opensNoLevel(std::string_view name) {
     return std::find(names.begin(), names.end(), name) != names.end();
 }
 
+// Formatting elements left open are rebuilt by the parser wherever text follows, so
+// only their own end tag takes them off the count.
+bool isFormatting(std::string_view name) {
+    static constexpr std::array<std::string_view, 14> names = {
+        "a",    "b", "big",   "code",   "em",     "font", "i",
+        "nobr", "s", "small", "strike", "strong", "tt",   "u"};
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
 // The lower-case name of the tag whose name starts at from, and where it ends.
 std::string readName(const QByteArray& text, qsizetype from, qsizetype& end) {
     std::string name;
@@ -92,8 +101,17 @@ QByteArray limitNesting(const QByteArray& utf8, int maxDepth) {
             qsizetype end = 0;
             const std::string name = readName(utf8, i + 2, end);
             const auto found = std::find(open.rbegin(), open.rend(), name);
-            if (found != open.rend())
-                open.erase(std::prev(found.base()), open.end());
+            if (found != open.rend()) {
+                const auto at = std::prev(found.base());
+                if (isFormatting(name)) {
+                    open.erase(at);
+                } else {
+                    const auto kept = std::remove_if(
+                        std::next(at), open.end(), [](const auto& n) { return !isFormatting(n); });
+                    open.erase(kept, open.end());
+                    open.erase(at);
+                }
+            }
             i = tagEnd(utf8, end);
             continue;
         }
