@@ -148,6 +148,8 @@ void TestMarkup::nesting_data() {
         << QByteArray("<div><span></div><q><q>x") << 2 << QByteArray("<div><span></div><q><q>x");
     QTest::newRow("formatting outlives its block")
         << QByteArray("<div><b></div><q><u>x") << 2 << QByteArray("<div><b></div><q>x");
+    QTest::newRow("a block inside formatting outlives its end tag")
+        << QByteArray("<b><div></b><q><u>x") << 2 << QByteArray("<b><div></b><q>x");
     QTest::newRow("misnested formatting stays counted")
         << QByteArray("<b><i></b><u><s>x") << 2 << QByteArray("<b><i></b><u>x");
     QTest::newRow("void and optional-end tags are free")
@@ -199,6 +201,9 @@ void TestMarkup::gbkText() {
     QStringEncoder encoder("GBK");
     const QByteArray bytes = encoder.encode(QStringLiteral("<p>网络信息</p>"));
     QCOMPARE(decodePage(bytes, "text/html; charset=gb2312"), QStringLiteral("<p>网络信息</p>"));
+    // Pages declared GB2312 use GBK's characters beyond it, too.
+    const QByteArray beyond = encoder.encode(QStringLiteral("我們"));
+    QCOMPARE(decodePage(beyond, "text/html; charset=gb2312"), QStringLiteral("我們"));
     QCOMPARE(decodePage(bytes, "text/html; charset=x-unknown-charset").contains(QChar(0xFFFD)),
              true);
     QCOMPARE(decodePage(QStringLiteral("网络").toUtf8(), ""), QStringLiteral("网络"));

@@ -170,6 +170,9 @@ void TestWebPane::failuresLoadTheErrorPage_data() {
     QTest::newRow("500") << LocalHttpServer::Response{500, "text/html", marked, {}};
     QTest::newRow("5 MiB page") << LocalHttpServer::Response{
         200, "text/html", marked + QByteArray(5 << 20, 'x'), {}};
+    LocalHttpServer::Response unsized{200, "text/html", marked + QByteArray(5 << 20, 'x'), {}};
+    unsized.noLength = true;
+    QTest::newRow("5 MiB page without a length") << unsized;
     QTest::newRow("slow past the time-out")
         << LocalHttpServer::Response{200, "text/html", marked, {}, 0, true};
     QTest::newRow("one byte a tick")
@@ -240,14 +243,18 @@ void TestWebPane::framesCompleteEachThenThePage() {
 }
 
 void TestWebPane::framesAreLimited() {
-    QByteArray page = "<title>top</title>";
+    // The same server under another name is another host.
+    QByteArray page =
+        "<title>top</title><iframe src=\"http://localhost:" + QByteArray::number(m_server->port()) +
+        "/elsewhere\"></iframe>";
+    page += "<iframe src=\"http://127.0.0.1:" + QByteArray::number(m_server->port() + 1) +
+            "/port\"></iframe>";
     for (int i = 0; i < 10; ++i) {
         page += "<iframe src=\"/f" + QByteArray::number(i) + "\"></iframe>";
         m_server->page("/f" + QByteArray::number(i), "<iframe src=\"/deeper\"></iframe>");
     }
-    page += "<iframe src=\"http://127.0.0.2:" + QByteArray::number(m_server->port()) +
-            "/elsewhere\"></iframe>";
     m_server->page("/page", page);
+    m_server->page("/elsewhere", "<title>kiv</title>");
 
     const QList<QString> completed = navigate(QStringLiteral("/page"), 9);
     QCOMPARE(completed.size(), 8 + 1);
@@ -264,9 +271,10 @@ void TestWebPane::imagesOnlyFromThePagesHost() {
     buffer.open(QIODevice::WriteOnly);
     red.save(&buffer, "PNG");
     m_server->route("/red.png", {200, "image/png", png, {}});
+    m_server->route("/blue.png", {200, "image/png", png, {}});
     m_server->page("/page", "<body><img src=\"red.png\" width=20 height=20>"
-                            "<img src=\"http://127.0.0.2:" +
-                                QByteArray::number(m_server->port()) + "/red.png\"></body>");
+                            "<img src=\"http://localhost:" +
+                                QByteArray::number(m_server->port()) + "/blue.png\"></body>");
 
     QCOMPARE(navigate(QStringLiteral("/page")).size(), 1);
     QCOMPARE(m_server->requests(), (QList<QByteArray>{"/page", "/red.png"}));

@@ -46,7 +46,7 @@ void LocalHttpServer::serve(QTcpSocket* socket) {
         m_routes.value(path, Response{404, "text/html", "<p>no such page</p>", {}});
     QByteArray head = "HTTP/1.1 " + QByteArray::number(response.status) + " X\r\n";
     head += "Content-Type: " + response.contentType + "\r\n";
-    if (response.dripMs == 0 && !response.stall)
+    if (response.dripMs == 0 && !response.stall && !response.noLength)
         head += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";
     for (const auto& [name, value] : response.headers)
         head += name + ": " + value + "\r\n";

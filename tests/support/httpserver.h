@@ -20,8 +20,9 @@ public:
         QByteArray contentType = "text/html";
         QByteArray body;
         QList<std::pair<QByteArray, QByteArray>> headers;
-        int dripMs = 0;     // > 0: the body goes one byte per interval
-        bool stall = false; // the headers go, the body never does
+        int dripMs = 0;        // > 0: the body goes one byte per interval
+        bool stall = false;    // the headers go, the body never does
+        bool noLength = false; // no Content-Length: the body ends with the connection
     };
 
     LocalHttpServer();
