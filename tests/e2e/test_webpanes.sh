@@ -14,7 +14,7 @@ printf '127.0.0.1 localhost\n127.0.0.1 %s\n' "$host" >"/etc/netns/$netns/hosts"
 # The most common colour of a region of a screenshot: "r,g,b".
 main_colour() { # FILE X Y W H
   convert "$1" -crop "$4x$5+$2+$3" +repage -depth 8 -format %c histogram:info:- |
-    sort -rn | head -n 1 | sed -E 's/.*\(([0-9]+),([0-9]+),([0-9]+)\).*/\1,\2,\3/'
+    sort -rn | sed -n -E '1s/.*\(([0-9]+),([0-9]+),([0-9]+)\).*/\1,\2,\3/p'
 }
 
 # The number of bands of rows holding anything but the background colour.
