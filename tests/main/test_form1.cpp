@@ -47,21 +47,16 @@ struct Rig {
     PlatformServices services;
     std::unique_ptr<form1> form;
 
-    // realPanes: the Qt web panes, fetching from webServer, instead of fakes.
-    explicit Rig(std::unique_ptr<IWebPaneFactory> realPanes = nullptr,
-                 const QString& webServer = QStringLiteral("kiv.tarvo.example")) {
+    Rig() {
         services.instance = own(instance);
         services.interfaceTable = own(table);
         services.tray = own(tray);
         services.connection = own(connection);
         services.resolver = own(resolver);
         services.processes = own(launcher);
-        if (realPanes)
-            services.webPanes = std::move(realPanes);
-        else
-            services.webPanes = own(webPanes);
+        services.webPanes = own(webPanes);
         resolver->add("probe.test", {127, 0, 0, 1});
-        form = std::make_unique<form1>(services, Hosts{QStringLiteral("probe.test"), webServer});
+        form = std::make_unique<form1>(services, Hosts{QStringLiteral("probe.test")});
     }
 
     template <typename T> static std::unique_ptr<T> own(T*& raw) {
@@ -1047,18 +1042,24 @@ void TestForm1::panesAgainstALocalServer() {
     server.page("/b", "b");
     web::WebPaneLimits limits;
     limits.timeout = std::chrono::milliseconds(2000);
-    m_rig = std::make_unique<Rig>(web::createQtWebPaneFactory(limits),
-                                  QStringLiteral("127.0.0.1:%1").arg(server.port()));
     Rig& r = *m_rig;
-    r.loadAndShow();
+    r.services.webPanes = web::createQtWebPaneFactory(limits);
+    form1 window(r.services, Hosts{QStringLiteral("probe.test"),
+                                   QStringLiteral("127.0.0.1:%1").arg(server.port())});
+    QVERIFY(window.Form_Load());
+    window.show();
+    const auto widget = [&](const char* name) {
+        return window.findChild<SurfaceWidget*>(QLatin1String(name));
+    };
 
     const QImage expected = placeholderWithLines(
         QSize(480, 80), {Initialising, Loading, Welcome, Loading, Welcome, Loading, Welcome});
-    QTRY_COMPARE(r.surface("Picture2").image(), expected);
-    QTRY_VERIFY(!r.widget("Picture1")->isVisible());
-    QVERIFY(r.widget("Picture2")->isVisible());
+    QTRY_COMPARE(widget("Picture2")->surface().image(), expected);
+    QTRY_VERIFY(!widget("Picture1")->isVisible());
+    QVERIFY(widget("Picture2")->isVisible());
     QVERIFY(server.requests().contains("/kiv_top.php?version=1.5"));
     QVERIFY(server.requests().contains("/kiv.php?version=1.5"));
+    window.Form_Unload();
 }
 
 QTEST_MAIN(TestForm1)

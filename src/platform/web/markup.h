@@ -28,8 +28,8 @@ public:
     // The documentElement's innerHTML as the original browser component serialised it:
     // tag names in upper case, attribute values in double quotes, text escaped.
     QString innerHtml() const;
-    // The src of every frame and iframe, then of every img, in document order, as
-    // written (empty ones left out).
+    // The src of every frame and iframe, and of every img, in document order, as written
+    // (empty ones left out).
     QStringList frameSources() const;
     QStringList imageSources() const;
 
