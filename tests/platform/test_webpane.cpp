@@ -177,6 +177,12 @@ void TestWebPane::failuresLoadTheErrorPage_data() {
         << LocalHttpServer::Response{200, "text/html", marked, {}, 0, true};
     QTest::newRow("one byte a tick")
         << LocalHttpServer::Response{200, "text/html", marked + QByteArray(400, ' '), {}, 10};
+    LocalHttpServer::Response headerLine;
+    headerLine.endless = "HTTP/1.1 200 OK\r\nX-Long: " + QByteArray(64 << 10, 'a');
+    QTest::newRow("endless header line") << headerLine;
+    LocalHttpServer::Response headers;
+    headers.endless = "HTTP/1.1 200 OK\r\n" + QByteArray("X-Many: b\r\n").repeated(4096);
+    QTest::newRow("endless headers") << headers;
     QTest::newRow("not HTML") << LocalHttpServer::Response{200, "image/png", marked, {}};
     QTest::newRow("redirect loop")
         << LocalHttpServer::Response{302, "text/html", {}, {{"Location", "/page"}}};

@@ -44,6 +44,17 @@ void LocalHttpServer::serve(QTcpSocket* socket) {
     m_requests << path;
     const Response response =
         m_routes.value(path, Response{404, "text/html", "<p>no such page</p>", {}});
+    if (!response.endless.isEmpty()) {
+        // Written as fast as the client reads, never more than a little ahead.
+        auto* timer = new QTimer(socket);
+        connect(timer, &QTimer::timeout, socket, [socket, bytes = response.endless] {
+            if (socket->bytesToWrite() < 256 * 1024)
+                socket->write(bytes);
+        });
+        socket->write(response.endless);
+        timer->start(1);
+        return;
+    }
     QByteArray head = "HTTP/1.1 " + QByteArray::number(response.status) + " X\r\n";
     head += "Content-Type: " + response.contentType + "\r\n";
     if (response.dripMs == 0 && !response.stall && !response.noLength)
