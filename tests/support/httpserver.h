@@ -16,10 +16,20 @@ class LocalHttpServer final : public QObject {
     Q_OBJECT
 public:
     struct Response {
-        int status = 200;
-        QByteArray contentType = "text/html";
+        using Headers = QList<std::pair<QByteArray, QByteArray>>;
+        Response(int status = 200, QByteArray contentType = "text/html", QByteArray body = {},
+                 Headers headers = {}, int dripMs = 0, bool stall = false)
+            : status(status)
+            , contentType(std::move(contentType))
+            , body(std::move(body))
+            , headers(std::move(headers))
+            , dripMs(dripMs)
+            , stall(stall) {}
+
+        int status;
+        QByteArray contentType;
         QByteArray body;
-        QList<std::pair<QByteArray, QByteArray>> headers;
+        Headers headers;
         int dripMs = 0;        // > 0: the body goes one byte per interval
         bool stall = false;    // the headers go, the body never does
         bool noLength = false; // no Content-Length: the body ends with the connection
