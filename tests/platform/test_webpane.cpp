@@ -145,6 +145,9 @@ void TestWebPane::documents_data() {
         << html(QByteArray("\x00\x01\xFF<\x89PNG\x1A", 10)) << "<BODY>" << false;
     QTest::newRow("truncated") << html("<html><head><title>kiv</title></head><body><p><a hr")
                                << "<TITLE>kiv</TITLE>" << true;
+    QTest::newRow("10,000 levels of nesting")
+        << html("<title>kiv</title>" + QByteArray("<div>").repeated(10000) + "deep") << "deep"
+        << true;
     QTest::newRow("no content type")
         << html("<title>kiv</title>", "") << "<TITLE>kiv</TITLE>" << true;
 }
