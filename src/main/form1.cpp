@@ -87,13 +87,17 @@ SurfaceWidget* pictureBox(QWidget* parent, const char* name, OleColor backColour
     return control;
 }
 
-// Stands in for a control that is not built yet; named like the control it replaces.
-QWidget* placeholder(QWidget* parent, const char* name, int left, int top, int width, int height) {
-    auto* control = new QWidget(parent);
-    control->setObjectName(QString::fromLatin1(name));
-    place(control, left, top, width, height);
-    return control;
+IWebPane* webPane(IWebPaneFactory& factory, QWidget* parent, const char* name, int left, int top,
+                  int width, int height) {
+    IWebPane* pane = factory.create(parent);
+    pane->setObjectName(QString::fromLatin1(name));
+    pane->widget()->setObjectName(QString::fromLatin1(name));
+    place(pane->widget(), left, top, width, height);
+    return pane;
 }
+
+// The marker of a page of the maker's, as the pane serialises it; case matters.
+const QString PageMarker = QStringLiteral("<TITLE>kiv</TITLE>");
 
 } // namespace
 
@@ -135,7 +139,8 @@ void form1::createControls() {
     }
     m_Image11 = image(this, QStringLiteral("Image11"), resource, 585, 1215, 240, 240);
 
-    m_WebBrowser1 = placeholder(this, "WebBrowser1", 15, 345, 10860, 1350);
+    m_WebBrowser1 = webPane(*m_services.webPanes, this, "WebBrowser1", 15, 345, 10860, 1350);
+    connect(m_WebBrowser1, &IWebPane::DocumentComplete, this, &form1::WebBrowser1_DocumentComplete);
     m_Picture1 = pictureBox(this, "Picture1", rgb(22, 134, 199), 0, 330, 10875, 1335);
     m_Picture1->surface().setPicture(
         resource.bag(QStringLiteral("Picture1")).readPicture(QStringLiteral("Picture"), nullptr));
@@ -182,7 +187,8 @@ void form1::createControls() {
     m_lblSent = label(this, "lblSent", QStringLiteral("上传数据量："), 8100, 5310, 2175, 225);
     m_Label6 = label(this, "Label6", QStringLiteral("网络窗口"), 360, 5340);
 
-    m_WebBrowser2 = placeholder(this, "WebBrowser2", 360, 5670, 7200, 1200);
+    m_WebBrowser2 = webPane(*m_services.webPanes, this, "WebBrowser2", 360, 5670, 7200, 1200);
+    connect(m_WebBrowser2, &IWebPane::DocumentComplete, this, &form1::WebBrowser2_DocumentComplete);
     m_Picture2 = pictureBox(this, "Picture2", rgb(114, 170, 240), 360, 5670, 7200, 1200);
 
     m_tqbutton1 = new tqbutton(this);
@@ -238,6 +244,16 @@ bool form1::Form_Load() {
         m_Picture2->surface().print(QStringLiteral("正在初始化...."));
         m_Picture2->surface().refresh();
     });
+    step([&] { m_WebBrowser1->setSilent(true); });
+    step([&] {
+        m_WebBrowser1->Navigate(QStringLiteral("http://") + m_hosts.webServer +
+                                QStringLiteral("/kiv_top.php?version=1.5"));
+    });
+    step([&] { m_WebBrowser2->setSilent(true); });
+    step([&] {
+        m_WebBrowser2->Navigate(QStringLiteral("http://") + m_hosts.webServer +
+                                QStringLiteral("/kiv.php?version=1.5"));
+    });
     step([&] {
         if (!m_services.interfaceTable)
             runtime::raise(ErrorCode::InvalidProcedureCall, QStringLiteral("no interface table"));
@@ -292,6 +308,34 @@ void form1::hideEvent(QHideEvent* event) {
         return;
     m_Timer3.setEnabled(false);
     m_Timer4.setEnabled(false);
+}
+
+// ---- web panes ----
+
+// Every document of the upper pane, frames included: its top-level page uncovers the
+// pane once it is the maker's. Nothing covers the pane again.
+void form1::WebBrowser1_DocumentComplete(const QString& /*URL*/) {
+    QString html;
+    step([&] { html = m_WebBrowser1->documentElementInnerHtml(); });
+    if (html.contains(PageMarker, Qt::CaseSensitive))
+        step([&] { m_Picture1->setVisible(false); });
+}
+
+void form1::WebBrowser2_DocumentComplete(const QString& /*URL*/) {
+    const auto printLine = [&](const QString& line) {
+        step([&] {
+            m_Picture2->surface().print(line);
+            m_Picture2->surface().refresh();
+        });
+    };
+    printLine(QStringLiteral("正在载入网络信息..."));
+    QString html;
+    step([&] { html = m_WebBrowser2->documentElementInnerHtml(); });
+    if (html.contains(PageMarker, Qt::CaseSensitive)) {
+        step([&] { m_Picture2->setVisible(false); });
+        return;
+    }
+    printLine(QStringLiteral("欢迎使用Tarvo1.5"));
 }
 
 // ---- connection status ----

@@ -25,6 +25,7 @@ class SurfaceWidget;
 } // namespace forms
 namespace platform {
 struct PlatformServices;
+class IWebPane;
 } // namespace platform
 
 // The main window: a fixed 728 x 472 dashboard driven by four timers. Its handlers run
@@ -51,6 +52,8 @@ public:
     void showTotals();
     void showLatencyRating(bool connected, qint16 score);
 
+    void WebBrowser1_DocumentComplete(const QString& URL);
+    void WebBrowser2_DocumentComplete(const QString& URL);
     ucProgressBar& bar(int index) const;
     forms::Timer& timer(int number);
     APIStuff& apiStuff() { return m_apiStuff; }
@@ -82,7 +85,7 @@ private:
     std::unique_ptr<FormTitleBarHost> m_titleBarHost;
     MicTitleBar* m_MicTitleBar1 = nullptr;
     forms::SurfaceWidget* m_Picture1 = nullptr;
-    QWidget* m_WebBrowser1 = nullptr;
+    platform::IWebPane* m_WebBrowser1 = nullptr;
     QLabel* m_label5 = nullptr;
     forms::SurfaceWidget* m_Picture3 = nullptr;
     QLabel* m_Label1 = nullptr;
@@ -96,7 +99,7 @@ private:
     QLabel* m_lblSent = nullptr;
     QLabel* m_Label6 = nullptr;
     forms::SurfaceWidget* m_Picture2 = nullptr;
-    QWidget* m_WebBrowser2 = nullptr;
+    platform::IWebPane* m_WebBrowser2 = nullptr;
     tqbutton* m_tqbutton1 = nullptr;
     QPlainTextEdit* m_Text1 = nullptr;
     // Image1(1), Image2 ... Image7: the icons of the seven latency brackets.

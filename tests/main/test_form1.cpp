@@ -13,7 +13,10 @@
 #include "platform/fake/fakeresolver.h"
 #include "platform/fake/fakesingleinstance.h"
 #include "platform/fake/faketray.h"
+#include "platform/fake/fakewebpane.h"
 #include "platform/services.h"
+#include "platform/web/qtwebpane.h"
+#include "support/httpserver.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -43,6 +46,7 @@ struct Rig {
     FakeConnectionSource* connection = nullptr;
     FakeHostResolver* resolver = nullptr;
     FakeProcessLauncher* launcher = nullptr;
+    FakeWebPaneFactory* webPanes = nullptr;
     PlatformServices services;
     std::unique_ptr<form1> form;
 
@@ -54,6 +58,7 @@ struct Rig {
         services.connection = own(connection);
         services.resolver = own(resolver);
         services.processes = own(launcher);
+        services.webPanes = own(webPanes);
         resolver->add("probe.test", {127, 0, 0, 1});
         if (!withTable) {
             services.interfaceTable.reset();
@@ -114,7 +119,25 @@ struct Rig {
     Surface& surface(const char* name) const {
         return form->findChild<SurfaceWidget*>(QLatin1String(name))->surface();
     }
+    QWidget* widget(const char* name) const {
+        return form->findChild<QWidget*>(QLatin1String(name));
+    }
 };
+
+// The lower placeholder as it looks with exactly these lines printed into it.
+QImage placeholderWithLines(QSize size, const QStringList& lines) {
+    Surface expected(size);
+    expected.setBackColor(rgb(114, 170, 240));
+    expected.setFont(ambientFont());
+    expected.cls();
+    for (const QString& line : lines)
+        expected.print(line);
+    return expected.image();
+}
+
+const QString Initialising = QStringLiteral("正在初始化....");
+const QString Loading = QStringLiteral("正在载入网络信息...");
+const QString Welcome = QStringLiteral("欢迎使用Tarvo1.5");
 
 // The notice of a second copy is modal: answer it with its OK button once it is up.
 void answerNoticeWhenShown(QString* text, QString* title, int* buttons) {
@@ -216,6 +239,15 @@ private slots:
     void hideButtonFromTheKeyboard();
     void titleBarDressesTheWindow_data();
     void titleBarDressesTheWindow();
+
+    void loadNavigatesBothPanesSilently();
+    void placeholdersCoverThePanes();
+    void upperPaneUncoversOnTheMarker_data();
+    void upperPaneUncoversOnTheMarker();
+    void upperPaneStaysUncovered();
+    void lowerPaneLines_data();
+    void lowerPaneLines();
+    void panesAgainstALocalServer();
 
 private:
     std::unique_ptr<Rig> m_rig;
@@ -330,6 +362,8 @@ void TestForm1::layout_data() {
 
     QTest::newRow("title bar") << "MicTitleBar1" << QRect(0, 0, 728, 24);
     QTest::newRow("banner") << "Picture1" << QRect(0, 22, 725, 89);
+    QTest::newRow("upper web pane") << "WebBrowser1" << QRect(1, 23, 724, 90);
+    QTest::newRow("lower web pane") << "WebBrowser2" << QRect(24, 378, 480, 80);
     QTest::newRow("graph") << "Picture3" << QRect(22, 152, 473, 193);
     QTest::newRow("latency bar") << "ucProgressBar(0)" << QRect(524, 158, 175, 17);
     QTest::newRow("receive bar") << "ucProgressBar(1)" << QRect(524, 210, 175, 17);
@@ -1141,6 +1175,147 @@ void TestForm1::hideButtonFromTheKeyboard() {
     QTest::keyClick(button, Qt::Key(key));
     QVERIFY(!r.form->isVisible());
     QVERIFY(r.tray->isShown());
+}
+
+// ---- web panes ----
+
+void TestForm1::loadNavigatesBothPanesSilently() {
+    Rig& r = *m_rig;
+    r.loadAndShow();
+    FakeWebPane* upper = r.webPanes->pane(0);
+    FakeWebPane* lower = r.webPanes->pane(1);
+    QCOMPARE(upper->widget()->objectName(), QStringLiteral("WebBrowser1"));
+    QCOMPARE(lower->widget()->objectName(), QStringLiteral("WebBrowser2"));
+    QCOMPARE(upper->navigations(),
+             QStringList{QStringLiteral("http://kiv.tarvo.example/kiv_top.php?version=1.5")});
+    QCOMPARE(lower->navigations(),
+             QStringList{QStringLiteral("http://kiv.tarvo.example/kiv.php?version=1.5")});
+    QCOMPARE(upper->silentAtNavigation(), QList<bool>{true});
+    QCOMPARE(lower->silentAtNavigation(), QList<bool>{true});
+    // Until a page completes, the lower placeholder holds the start-up line alone.
+    QCOMPARE(r.surface("Picture2").image(), placeholderWithLines(QSize(480, 80), {Initialising}));
+}
+
+void TestForm1::placeholdersCoverThePanes() {
+    Rig& r = *m_rig;
+    r.loadAndShow();
+    QCOMPARE(r.form->childAt(300, 60), r.widget("Picture1"));
+    QCOMPARE(r.form->childAt(300, 420), r.widget("Picture2"));
+}
+
+void TestForm1::upperPaneUncoversOnTheMarker_data() {
+    QTest::addColumn<QVariant>("document"); // a QString, or nothing for no document
+    QTest::addColumn<bool>("uncovered");
+
+    QTest::newRow("kiv") << QVariant("<HEAD><TITLE>kiv</TITLE></HEAD><BODY></BODY>") << true;
+    QTest::newRow("KIV") << QVariant("<HEAD><TITLE>KIV</TITLE></HEAD>") << false;
+    QTest::newRow("kiv with blanks") << QVariant("<HEAD><TITLE> kiv </TITLE></HEAD>") << false;
+    QTest::newRow("lower-case tags") << QVariant("<head><title>kiv</title></head>") << false;
+    QTest::newRow("marker in the body")
+        << QVariant("<BODY><P>&lt;<TITLE>kiv</TITLE></P></BODY>") << true;
+    QTest::newRow("no document") << QVariant() << false;
+}
+
+void TestForm1::upperPaneUncoversOnTheMarker() {
+    QFETCH(QVariant, document);
+    QFETCH(bool, uncovered);
+    Rig& r = *m_rig;
+    r.loadAndShow();
+    FakeWebPane* upper = r.webPanes->pane(0);
+    if (document.isValid())
+        upper->setDocument(document.toString());
+    upper->completeFrame();
+    QCOMPARE(r.widget("Picture1")->isVisible(), !uncovered);
+    QCOMPARE(upper->documentReads(), 1);
+    // The upper pane prints nothing.
+    QCOMPARE(r.surface("Picture2").image(), placeholderWithLines(QSize(480, 80), {Initialising}));
+}
+
+void TestForm1::upperPaneStaysUncovered() {
+    Rig& r = *m_rig;
+    r.loadAndShow();
+    FakeWebPane* upper = r.webPanes->pane(0);
+    upper->completePage(QStringLiteral("<HEAD><TITLE>kiv</TITLE></HEAD>"));
+    QVERIFY(!r.widget("Picture1")->isVisible());
+    upper->completePage(QStringLiteral("<HEAD><TITLE>elsewhere</TITLE></HEAD>"));
+    upper->setDocument(std::nullopt);
+    upper->completeFrame();
+    QVERIFY(!r.widget("Picture1")->isVisible());
+}
+
+void TestForm1::lowerPaneLines_data() {
+    QTest::addColumn<QStringList>("completions"); // top-level markup at each; "-" none
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<bool>("covered");
+
+    const QString marked = QStringLiteral("<HEAD><TITLE>kiv</TITLE></HEAD>");
+    const QString error = QStringLiteral("<HEAD><TITLE>无法显示网页</TITLE></HEAD>");
+    QTest::newRow("the maker's page")
+        << QStringList{marked} << QStringList{Initialising, Loading} << false;
+    QTest::newRow("unreachable server")
+        << QStringList{error} << QStringList{Initialising, Loading, Welcome} << true;
+    QTest::newRow("no document") << QStringList{"-"} << QStringList{Initialising, Loading, Welcome}
+                                 << true;
+    QTest::newRow("two frames, no marker")
+        << QStringList{error, error, error}
+        << QStringList{Initialising, Loading, Welcome, Loading, Welcome, Loading, Welcome} << true;
+    QTest::newRow("two frames of the maker's page")
+        << QStringList{marked, marked, marked}
+        << QStringList{Initialising, Loading, Loading, Loading} << false;
+    QTest::newRow("foreign page, then the maker's")
+        << QStringList{error, marked} << QStringList{Initialising, Loading, Welcome, Loading}
+        << false;
+}
+
+void TestForm1::lowerPaneLines() {
+    QFETCH(QStringList, completions);
+    QFETCH(QStringList, lines);
+    QFETCH(bool, covered);
+    Rig& r = *m_rig;
+    r.loadAndShow();
+    FakeWebPane* lower = r.webPanes->pane(1);
+    for (const QString& document : completions) {
+        if (document == u"-")
+            lower->setDocument(std::nullopt);
+        else
+            lower->setDocument(document);
+        lower->completeFrame();
+    }
+    QCOMPARE(r.widget("Picture2")->isVisible(), covered);
+    QCOMPARE(r.surface("Picture2").image(), placeholderWithLines(QSize(480, 80), lines));
+    QVERIFY(r.widget("Picture1")->isVisible());
+}
+
+// The real panes: the upper one gets the maker's banner, the lower one a page of two
+// frames without the marker: three completions, each with its two lines.
+void TestForm1::panesAgainstALocalServer() {
+    tarvo::testing::LocalHttpServer server;
+    QVERIFY(server.listen());
+    server.page("/kiv_top.php?version=1.5", "<html><head><title>kiv</title></head></html>");
+    server.page("/kiv.php?version=1.5",
+                "<frameset><frame src=\"/a\"><frame src=\"/b\"></frameset>");
+    server.page("/a", "<title>kiv</title>a");
+    server.page("/b", "b");
+    web::WebPaneLimits limits;
+    limits.timeout = std::chrono::milliseconds(2000);
+    Rig& r = *m_rig;
+    r.services.webPanes = web::createQtWebPaneFactory(limits);
+    form1 window(r.services, Hosts{QStringLiteral("probe.test"),
+                                   QStringLiteral("127.0.0.1:%1").arg(server.port())});
+    QVERIFY(window.Form_Load());
+    window.show();
+    const auto widget = [&](const char* name) {
+        return window.findChild<SurfaceWidget*>(QLatin1String(name));
+    };
+
+    const QImage expected = placeholderWithLines(
+        QSize(480, 80), {Initialising, Loading, Welcome, Loading, Welcome, Loading, Welcome});
+    QTRY_COMPARE(widget("Picture2")->surface().image(), expected);
+    QTRY_VERIFY(!widget("Picture1")->isVisible());
+    QVERIFY(widget("Picture2")->isVisible());
+    QVERIFY(server.requests().contains("/kiv_top.php?version=1.5"));
+    QVERIFY(server.requests().contains("/kiv.php?version=1.5"));
+    window.Form_Unload();
 }
 
 QTEST_MAIN(TestForm1)
