@@ -1,5 +1,7 @@
 #include "support/echoresponder.h"
 
+#include "support/scratchnetns.h"
+
 #include <fcntl.h>
 #include <linux/if.h>
 #include <linux/if_tun.h>
@@ -63,16 +65,10 @@ DelayedEchoResponder::DelayedEchoResponder(const QString& netns, const QString& 
     std::promise<QString> ready;
     auto started = ready.get_future();
     m_thread = std::thread([this, &ready, netns, device] {
-        const int nsFd =
-            ::open(("/run/netns/" + netns.toLocal8Bit()).constData(), O_RDONLY | O_CLOEXEC);
-        if (nsFd < 0 || ::setns(nsFd, CLONE_NEWNET) != 0) {
-            const QString why = QStringLiteral("cannot enter the namespace: ") + strerror(errno);
-            if (nsFd >= 0)
-                ::close(nsFd);
+        if (const QString why = enterNetns(netns); !why.isEmpty()) {
             ready.set_value(why);
             return;
         }
-        ::close(nsFd);
         const int fd = ::open("/dev/net/tun", O_RDWR | O_CLOEXEC | O_NONBLOCK);
         if (fd < 0) {
             ready.set_value(QStringLiteral("no /dev/net/tun: ") + strerror(errno));

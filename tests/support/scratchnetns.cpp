@@ -6,9 +6,27 @@
 #include <QProcess>
 #include <QStandardPaths>
 
+#include <fcntl.h>
+#include <sched.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
+
 namespace tarvo::testing {
+
+QString enterNetns(const QString& netns) {
+    const int nsFd =
+        ::open(("/run/netns/" + netns.toLocal8Bit()).constData(), O_RDONLY | O_CLOEXEC);
+    if (nsFd < 0 || ::setns(nsFd, CLONE_NEWNET) != 0) {
+        const QString why = QStringLiteral("cannot enter the namespace: ") + strerror(errno);
+        if (nsFd >= 0)
+            ::close(nsFd);
+        return why;
+    }
+    ::close(nsFd);
+    return {};
+}
 
 bool runTool(const QString& program, const QStringList& args, QString* output,
              const QStringList& environment, int timeoutMs) {

@@ -11,6 +11,11 @@ namespace tarvo::testing {
 bool runTool(const QString& program, const QStringList& args, QString* output = nullptr,
              const QStringList& environment = {}, int timeoutMs = 30000);
 
+// Moves the calling thread into the named network namespace (its ip-netns name); empty
+// on success, otherwise why not. The namespace is a property of the thread, so a server
+// that must live inside one enters it from its own thread.
+QString enterNetns(const QString& netns);
+
 // A network namespace the test makes and removes again.
 class ScratchNetns final {
 public:

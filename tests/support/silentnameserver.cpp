@@ -1,5 +1,7 @@
 #include "support/silentnameserver.h"
 
+#include "support/scratchnetns.h"
+
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -22,16 +24,10 @@ SilentNameServer::SilentNameServer(const QString& netns) {
     std::promise<QString> ready;
     auto started = ready.get_future();
     m_thread = std::thread([this, &ready, netns] {
-        const int nsFd =
-            ::open(("/run/netns/" + netns.toLocal8Bit()).constData(), O_RDONLY | O_CLOEXEC);
-        if (nsFd < 0 || ::setns(nsFd, CLONE_NEWNET) != 0) {
-            const QString why = QStringLiteral("cannot enter the namespace: ") + strerror(errno);
-            if (nsFd >= 0)
-                ::close(nsFd);
+        if (const QString why = enterNetns(netns); !why.isEmpty()) {
             ready.set_value(why);
             return;
         }
-        ::close(nsFd);
         const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
         sockaddr_in address{};
         address.sin_family = AF_INET;
