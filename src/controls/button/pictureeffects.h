@@ -28,7 +28,7 @@ inline constexpr int EffectDarken = 2;
 inline constexpr forms::OleColor IconKeyColour = 0xC0C0C0;
 
 // A channel lookup table of 256 entries, as the control builds them once at creation.
-using ChannelTable = std::span<const std::uint8_t, 256>;
+using ChannelTableView = std::span<const std::uint8_t, 256>;
 
 // The picture for the state: a pressed button (or a check or option button that is on)
 // shows PictureDown, falling back to PictureHot and PictureNormal; a hot one PictureHot,
@@ -60,12 +60,12 @@ forms::gdi::Rect placePicture(const PicturePlacement& placement);
 
 // What compositing needs of the button besides the picture itself.
 struct BlendSettings {
-    BlendSettings(ChannelTable brightenTable, ChannelTable darkenTable)
+    BlendSettings(ChannelTableView brightenTable, ChannelTableView darkenTable)
         : brighten(brightenTable)
         , darken(darkenTable) {}
 
-    ChannelTable brighten;
-    ChannelTable darken;
+    ChannelTableView brighten;
+    ChannelTableView darken;
     int visualState = StateNormal;
     bool enabled = true;
     int pictureOpacity = 255;
