@@ -26,7 +26,7 @@ QRect screenArea(QPoint at, const QWidget* widget) {
 } // namespace
 
 TooltipWindow::TooltipWindow(const TooltipContent& content, QWidget* control)
-    : QWidget(control, Qt::ToolTip | Qt::FramelessWindowHint)
+    : QWidget(control, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowTransparentForInput)
     , m_content(content)
     , m_look(tooltipLook(content, control ? control->style() : nullptr)) {
     setAttribute(Qt::WA_ShowWithoutActivating);
