@@ -65,6 +65,27 @@ def app_icon(size):
     return img
 
 
+# The same icon as a scalable picture, in the 16-unit grid app_icon draws on.
+APP_ICON_SVG = """<svg xmlns="http://www.w3.org/2000/svg" width="128" height="128" viewBox="0 0 16 16">
+  <circle cx="8" cy="8" r="7.5" fill="#1686c7" stroke="#ffffff" stroke-width="0.25"/>
+  <path d="M 2 9 A 6 6 0 0 1 14 9" fill="none" stroke="#ffffff" stroke-width="1"/>
+  <line x1="8" y1="9" x2="12" y2="5" stroke="#ffdc3c" stroke-width="1.5" stroke-linecap="round"/>
+  <circle cx="8" cy="9" r="1" fill="#ffffff"/>
+</svg>
+"""
+
+
+def save_desktop_icons():
+    """The launcher's icon in the hicolor theme's sizes."""
+    for size in (16, 32, 48, 128):
+        path = ROOT / f"desktop/icons/{size}x{size}/tarvo.png"
+        path.parent.mkdir(parents=True, exist_ok=True)
+        app_icon(size).save(path)
+    path = ROOT / "desktop/icons/scalable/tarvo.svg"
+    path.parent.mkdir(parents=True, exist_ok=True)
+    path.write_text(APP_ICON_SVG)
+
+
 def gradient(size, top, bottom):
     w, h = size
     img = Image.new("RGB", size)
@@ -107,8 +128,83 @@ def bar_fore():
     return img
 
 
+# The title bar: a 24-pixel caption strip in a deep blue gradient, Tarvo's name on it,
+# three picture buttons, and a light-blue tile for the window's texture.
+STRIP_TOP = (58, 142, 214)
+STRIP_BOTTOM = (16, 84, 150)
+LIGHT_BLUE = (114, 170, 240)
+
+
+def strip(size):
+    return gradient(size, STRIP_TOP, STRIP_BOTTOM)
+
+
+def title_image():
+    """187 x 21: the program's icon and name over the strip (it sits at 6, 2)."""
+    img = gradient((187, 24), STRIP_TOP, STRIP_BOTTOM).crop((0, 2, 187, 23))
+    icon = app_icon(16).convert("RGBA")
+    img.paste(icon, (4, 2), icon)
+    d = ImageDraw.Draw(img)
+    d.text((26, 10), "Tarvo", font=font(15), fill=(20, 50, 90), anchor="lm")
+    d.text((25, 9), "Tarvo", font=font(15), fill=(255, 255, 255), anchor="lm")
+    d.text((78, 10), "网络监视", font=font(12), fill=(206, 228, 250), anchor="lm")
+    return img
+
+
+def cap(width, left):
+    """A strip end: a lighter rim along the outer edge."""
+    img = strip((width, 24))
+    d = ImageDraw.Draw(img)
+    x = 0 if left else width - 1
+    d.line([x, 0, x, 23], fill=(120, 186, 240))
+    d.line([0, 0, width, 0], fill=(120, 186, 240))
+    return img
+
+
+def caption_button(kind, hover):
+    """21 x 20: a rounded face with a white glyph; the hover look is clearly lighter,
+    the close button's hover face red."""
+    if hover:
+        top, bottom = ((250, 110, 100), (204, 34, 28)) if kind == "close" else (
+            (150, 206, 252), (86, 156, 226))
+    else:
+        top, bottom = (44, 122, 194), (20, 86, 152)
+    img = strip((21, 20))  # the strip shows at the rounded corners
+    face = gradient((21, 20), top, bottom)
+    mask = Image.new("L", (21, 20), 0)
+    ImageDraw.Draw(mask).rounded_rectangle([0, 0, 20, 19], radius=3, fill=255)
+    img.paste(face, (0, 0), mask)
+    d = ImageDraw.Draw(img)
+    d.rounded_rectangle([0, 0, 20, 19], radius=3, outline=(190, 222, 250) if hover else (96, 160, 218))
+    white = (255, 255, 255)
+    if kind == "min":
+        d.rectangle([6, 12, 14, 13], fill=white)
+    elif kind == "max":
+        d.rectangle([6, 5, 14, 13], outline=white)
+        d.line([6, 6, 14, 6], fill=white)
+    else:
+        d.line([6, 5, 14, 13], fill=white, width=2)
+        d.line([6, 13, 14, 5], fill=white, width=2)
+    return img
+
+
+def title_bar():
+    out = ROOT / "titlebar"
+    out.mkdir(exist_ok=True)
+    cap(8, True).save(out / "left.bmp")
+    title_image().save(out / "title.bmp")
+    strip((100, 25)).save(out / "middle.bmp")
+    cap(9, False).save(out / "right.bmp")
+    for kind in ("min", "max", "close"):
+        caption_button(kind, False).save(out / f"{kind}.bmp")
+        caption_button(kind, True).save(out / f"{kind}_hover.bmp")
+    Image.new("RGB", (21, 20), LIGHT_BLUE).save(out / "unavailable.bmp")
+    Image.new("RGB", (21, 20), LIGHT_BLUE).save(out / "tile.bmp")
+
+
 def main():
     save_icon(ROOT / "icons/tarvo.ico", app_icon, sizes=(16, 32, 48))
+    save_desktop_icons()
     for k, (colour, bars) in enumerate(zip(RATING_COLOURS, RATING_BARS)):
         save_icon(ROOT / f"icons/rating{k}.ico", lambda s, c=colour, b=bars: rating_icon(s, c, b))
     save_icon(ROOT / "icons/offline.ico", lambda s: rating_icon(s, OFFLINE_COLOUR, 0, offline=True))
@@ -116,6 +212,7 @@ def main():
     side_picture().save(ROOT / "pictures/image1.gif")
     bar_back().save(ROOT / "pictures/bar_back.gif")
     bar_fore().save(ROOT / "pictures/bar_fore.gif")
+    title_bar()
 
 
 if __name__ == "__main__":

@@ -8,8 +8,10 @@ packages=(
   libgumbo-dev libbenchmark-dev
   fonts-wqy-microhei
   iputils-ping iproute2
-  python3 curl
+  python3 python3-pil curl
   xvfb xauth trayer xdotool imagemagick x11-utils
+  desktop-file-utils
+  at-spi2-core dbus gir1.2-atspi-2.0 python3-gi
 )
 
 apt_get() { apt-get -o DPkg::Lock::Timeout=300 "$@"; }

@@ -232,6 +232,26 @@ Blit clipBlit(const QImage& dst, QPoint dstTopLeft, const QImage& src, const Rec
     return b;
 }
 
+// The lines DrawText draws: single-line text joined, otherwise each paragraph, broken
+// at word boundaries to the width when asked.
+QStringList layoutLines(const QString& text, int width, unsigned flags,
+                        const QFontMetrics& metrics) {
+    QStringList lines;
+    if (flags & DtSingleLine) {
+        QString single = text;
+        single.remove(u'\r').remove(u'\n');
+        lines << single;
+    } else {
+        forEachTextLine(text, [&](QStringView paragraph) {
+            if (flags & DtWordBreak)
+                wrapLine(paragraph.toString(), width, metrics, lines);
+            else
+                lines << paragraph.toString();
+        });
+    }
+    return lines;
+}
+
 } // namespace
 
 void line(QImage& image, QPoint from, QPoint to, const Pen& pen) {
@@ -407,19 +427,7 @@ int drawText(QImage& image, const QString& text, const Rect& rect, unsigned flag
     const QFontMetrics metrics(font, &image);
     const int lineHeight = metrics.height();
 
-    QStringList lines;
-    if (flags & DtSingleLine) {
-        QString single = text;
-        single.remove(u'\r').remove(u'\n');
-        lines << single;
-    } else {
-        forEachTextLine(text, [&](QStringView paragraph) {
-            if (flags & DtWordBreak)
-                wrapLine(paragraph.toString(), rect.width(), metrics, lines);
-            else
-                lines << paragraph.toString();
-        });
-    }
+    const QStringList lines = layoutLines(text, rect.width(), flags, metrics);
     const int total = int(lines.size()) * lineHeight;
 
     // Vertical placement applies to single-line text only, as on the original.
@@ -436,6 +444,8 @@ int drawText(QImage& image, const QString& text, const Rect& rect, unsigned flag
         return result;
 
     QPainter painter(&image);
+    if (flags & DtRtlReading)
+        painter.setLayoutDirection(Qt::RightToLeft);
     painter.setRenderHint(QPainter::TextAntialiasing, false);
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setFont(font);
@@ -455,6 +465,15 @@ int drawText(QImage& image, const QString& text, const Rect& rect, unsigned flag
         y += lineHeight;
     }
     return result;
+}
+
+QSize measureText(const QString& text, int width, unsigned flags, const QFont& font) {
+    const QFontMetrics metrics(font);
+    const QStringList lines = layoutLines(text, width, flags, metrics);
+    int widest = 0;
+    for (const QString& line : lines)
+        widest = std::max(widest, metrics.horizontalAdvance(line));
+    return {widest, int(lines.size()) * metrics.height()};
 }
 
 QFont createFont(int height, int escapement, int weight, bool italic, bool underline,

@@ -53,12 +53,17 @@ enum TextFlag : unsigned {
     DtSingleLine = 0x20,
     DtNoClip = 0x100,
     DtCalcRect = 0x400,
+    DtRtlReading = 0x20000,
 };
 
 // Draws text with a transparent background. CR LF and LF break lines; with DtCenter
 // each line is centred in the rectangle. Returns the height of the drawn text.
 int drawText(QImage& image, const QString& text, const Rect& rect, unsigned flags,
              const QFont& font, const QColor& colour);
+
+// What DrawText with DtCalcRect finds for a rectangle `width` pixels wide: the width of
+// the widest line (after word breaking) and the height of all lines.
+QSize measureText(const QString& text, int width, unsigned flags, const QFont& font);
 
 // Calls fn with each line of text (QStringView): CR LF, LF and CR each end a line, as
 // the runtime prints and DrawText draws them.

@@ -1,11 +1,17 @@
 #include "forms/propertybag.h"
 
+#include "runtime/errors.h"
+#include "runtime/numbers.h"
+
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLocale>
 
 #include <cmath>
 #include <limits>
+#include <optional>
+#include <utility>
 
 namespace tarvo::forms {
 
@@ -31,22 +37,98 @@ bool isNumber(const QVariant& v) {
     }
 }
 
-// A stored value in the type of its default. A 32-bit integer stored unsigned (colours
-// such as 0x80000012 written as a plain number) keeps its bits; a value that cannot be
-// taken as the default's type reads as the default.
-QVariant asTypeOf(const QVariant& stored, const QVariant& defaultValue) {
+// The range [low, high) a stored number must round into for an integer property of
+// this type; nothing for other types. A 32-bit integer also takes the unsigned range, so
+// that one stored unsigned (colours such as 0x80000012 written as a plain number) keeps
+// its bits.
+std::optional<std::pair<double, double>> integerRange(QMetaType type) {
+    switch (type.id()) {
+    case QMetaType::Short:
+        return std::pair(-0x1p15, 0x1p15);
+    case QMetaType::UShort:
+        return std::pair(0.0, 0x1p16);
+    case QMetaType::Int:
+        return std::pair(-0x1p31, 0x1p32);
+    case QMetaType::UInt:
+        return std::pair(0.0, 0x1p32);
+    case QMetaType::LongLong:
+        return std::pair(-0x1p63, 0x1p63);
+    case QMetaType::ULongLong:
+        return std::pair(0.0, 0x1p64);
+    default:
+        return std::nullopt;
+    }
+}
+
+// A stored number, or a stored text that is one; a boolean counts -1 or 0. Anything else
+// cannot stand for a number: invalid property value.
+double numberOf(const QVariant& stored, const QString& key) {
+    if (isNumber(stored)) {
+        const double number = stored.toDouble();
+        if (!std::isnan(number))
+            return number;
+    } else if (stored.metaType().id() == QMetaType::Bool) {
+        return stored.toBool() ? -1.0 : 0.0;
+    } else if (stored.metaType().id() == QMetaType::QString) {
+        bool ok = false;
+        const double number = QLocale::c().toDouble(stored.toString().trimmed(), &ok);
+        if (ok && !std::isnan(number))
+            return number;
+    }
+    runtime::raise(runtime::ErrorCode::InvalidPropertyValue, key);
+}
+
+// A stored number for an integer property: the nearest integer, halves to even; one
+// outside the type's range overflows.
+QVariant integerOf(const QVariant& stored, QMetaType type, std::pair<double, double> range,
+                   const QString& key) {
+    const double rounded = runtime::roundHalfEven(numberOf(stored, key));
+    if (!(rounded >= range.first && rounded < range.second))
+        runtime::raise(runtime::ErrorCode::Overflow, key);
+    QVariant value;
+    if (rounded >= 0x1p63)
+        value = QVariant(quint64(rounded));
+    else if (type.id() == QMetaType::Int)
+        value = QVariant(qint32(quint32(qint64(rounded))));
+    else
+        value = QVariant(qint64(rounded));
+    value.convert(type); // in range: exact
+    return value;
+}
+
+bool booleanOf(const QVariant& stored, const QString& key) {
+    if (stored.metaType().id() == QMetaType::QString) {
+        const QString text = stored.toString().trimmed();
+        if (text.compare(u"true", Qt::CaseInsensitive) == 0)
+            return true;
+        if (text.compare(u"false", Qt::CaseInsensitive) == 0)
+            return false;
+    }
+    return numberOf(stored, key) != 0.0;
+}
+
+// A stored value in the type of its default. A value that cannot be taken as that type
+// is refused as an invalid property value (380), never replaced by the default.
+QVariant asTypeOf(const QVariant& stored, const QVariant& defaultValue, const QString& key) {
     if (!defaultValue.isValid() || stored.metaType() == defaultValue.metaType())
         return stored;
-    if (defaultValue.metaType().id() == QMetaType::Int && isNumber(stored)) {
-        const double number = stored.toDouble();
-        if (number == std::trunc(number) && number >= std::numeric_limits<qint32>::min() &&
-            number <= std::numeric_limits<quint32>::max())
-            return QVariant(qint32(quint32(qint64(number))));
-        return defaultValue;
+    const QMetaType type = defaultValue.metaType();
+    if (const auto range = integerRange(type))
+        return integerOf(stored, type, *range, key);
+    if (type.id() == QMetaType::Bool)
+        return QVariant(booleanOf(stored, key));
+    if (type.id() == QMetaType::Double || type.id() == QMetaType::Float) {
+        QVariant value(numberOf(stored, key));
+        value.convert(type);
+        return value;
     }
+    // Texts take numbers and flags as their text; containers fit nothing else.
+    const int from = stored.metaType().id();
     QVariant converted = stored;
-    if (!converted.convert(defaultValue.metaType()))
-        return defaultValue;
+    if (from == QMetaType::QVariantMap || from == QMetaType::QVariantList ||
+        from == QMetaType::QVariantHash || from == QMetaType::QStringList ||
+        !converted.convert(type))
+        runtime::raise(runtime::ErrorCode::InvalidPropertyValue, key);
     return converted;
 }
 
@@ -79,7 +161,7 @@ QVariant PropertyBag::read(const QString& key, const QVariant& defaultValue) con
     const auto it = m_values.constFind(fold(key));
     if (it == m_values.cend())
         return defaultValue;
-    return asTypeOf(it->second, defaultValue);
+    return asTypeOf(it->second, defaultValue, key);
 }
 
 void PropertyBag::write(const QString& key, const QVariant& value, const QVariant& defaultValue) {

@@ -15,6 +15,10 @@ namespace tarvo::forms {
 // {name, size, weight, charset, italic, underline, strikeout}.
 class PropertyBag final {
 public:
+    // The stored value in the type of defaultValue (the default when nothing is
+    // stored). A fraction read into an integer rounds halves to even; a number too large
+    // for the type fails with Overflow (6), a value that cannot be taken as the type
+    // (text that is no number, a map for a number) with InvalidPropertyValue (380).
     QVariant read(const QString& key, const QVariant& defaultValue) const;
     void write(const QString& key, const QVariant& value, const QVariant& defaultValue);
 

@@ -1,12 +1,16 @@
 #include "main/form1.h"
 
+#include "controls/button/tqbutton.h"
 #include "controls/progressbar/ucprogressbar.h"
+#include "controls/titlebar/mictitlebar.h"
 #include "forms/font.h"
 #include "forms/imagecontrol.h"
 #include "forms/propertybag.h"
 #include "forms/surfacewidget.h"
 #include "forms/yield.h"
-#include "main/captionplaceholder.h"
+#include "main/connectiontext.h"
+#include "main/formtitlebarhost.h"
+#include "main/sampling.h"
 #include "main/speed.h"
 #include "platform/services.h"
 #include "runtime/errors.h"
@@ -19,7 +23,6 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPlainTextEdit>
-#include <QPushButton>
 
 #include <cstdlib>
 
@@ -57,6 +60,13 @@ QLabel* label(QWidget* parent, const char* name, const QString& text, int left, 
     return control;
 }
 
+void setOpaqueBack(QLabel* control, const QColor& colour) {
+    QPalette p = control->palette();
+    p.setColor(QPalette::Window, colour);
+    control->setPalette(p);
+    control->setAutoFillBackground(true);
+}
+
 ImageControl* image(QWidget* parent, const QString& name, const FormResource& resource, int left,
                     int top, int width, int height) {
     auto* control = new ImageControl(parent);
@@ -77,13 +87,17 @@ SurfaceWidget* pictureBox(QWidget* parent, const char* name, OleColor backColour
     return control;
 }
 
-// Stands in for a control that is not built yet; named like the control it replaces.
-QWidget* placeholder(QWidget* parent, const char* name, int left, int top, int width, int height) {
-    auto* control = new QWidget(parent);
-    control->setObjectName(QString::fromLatin1(name));
-    place(control, left, top, width, height);
-    return control;
+IWebPane* webPane(IWebPaneFactory& factory, QWidget* parent, const char* name, int left, int top,
+                  int width, int height) {
+    IWebPane* pane = factory.create(parent);
+    pane->setObjectName(QString::fromLatin1(name));
+    pane->widget()->setObjectName(QString::fromLatin1(name));
+    place(pane->widget(), left, top, width, height);
+    return pane;
 }
+
+// The marker of a page of the maker's, as the pane serialises it; case matters.
+const QString PageMarker = QStringLiteral("<TITLE>kiv</TITLE>");
 
 } // namespace
 
@@ -125,17 +139,23 @@ void form1::createControls() {
     }
     m_Image11 = image(this, QStringLiteral("Image11"), resource, 585, 1215, 240, 240);
 
-    m_WebBrowser1 = placeholder(this, "WebBrowser1", 15, 345, 10860, 1350);
+    m_WebBrowser1 = webPane(*m_services.webPanes, this, "WebBrowser1", 15, 345, 10860, 1350);
+    connect(m_WebBrowser1, &IWebPane::DocumentComplete, this, &form1::WebBrowser1_DocumentComplete);
     m_Picture1 = pictureBox(this, "Picture1", rgb(22, 134, 199), 0, 330, 10875, 1335);
     m_Picture1->surface().setPicture(
         resource.bag(QStringLiteral("Picture1")).readPicture(QStringLiteral("Picture"), nullptr));
 
-    m_MicTitleBar1 = new CaptionPlaceholder(windowTitle(), this);
+    // The title bar dresses the window's own surface (texture, frame), which lies under
+    // every child and leaves the pointer to the window. The window has a minimise button
+    // and, being of fixed size, no maximise button.
+    m_formSurface = pictureBox(this, "formSurface", rgb(22, 134, 199), 0, 0, 10920, 7080);
+    m_formSurface->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_formSurface->lower();
+    m_titleBarHost = std::make_unique<FormTitleBarHost>(
+        *this, m_formSurface->surface(), [this] { m_apiStuff.HideWindow(this); }, true, false);
+    m_MicTitleBar1 = new MicTitleBar(*m_titleBarHost, this);
     m_MicTitleBar1->setObjectName(QStringLiteral("MicTitleBar1"));
     place(m_MicTitleBar1, 0, 0, 10920, 360);
-    connect(m_MicTitleBar1, &CaptionPlaceholder::hideRequested, this,
-            [this] { m_apiStuff.HideWindow(this); });
-    connect(m_MicTitleBar1, &CaptionPlaceholder::closeRequested, this, &QWidget::close);
 
     m_label5 = label(this, "label5", QStringLiteral("流量监视"), 390, 1980);
     m_Picture3 = pictureBox(this, "Picture3", syscolour::Window, 330, 2280, 7095, 2895);
@@ -145,6 +165,10 @@ void form1::createControls() {
                      QColor(128, 255, 128));
     m_Label3 = label(this, "Label3(1)", QStringLiteral("上传速度"), 7845, 3600, 0, 0,
                      QColor(255, 192, 192));
+    // The light green and pink headings were chosen for the window's dark blue and do
+    // not read on the light texture: they keep an opaque back of that blue.
+    for (QLabel* heading : {m_Label2, m_Label3})
+        setOpaqueBack(heading, WindowBackColour);
     const int barPos[BarCount][2] = {{7860, 2370}, {7860, 3150}, {7830, 3900}};
     for (int i = 0; i < BarCount; ++i) {
         const QString name = QStringLiteral("ucProgressBar(%1)").arg(i);
@@ -163,13 +187,15 @@ void form1::createControls() {
     m_lblSent = label(this, "lblSent", QStringLiteral("上传数据量："), 8100, 5310, 2175, 225);
     m_Label6 = label(this, "Label6", QStringLiteral("网络窗口"), 360, 5340);
 
-    m_WebBrowser2 = placeholder(this, "WebBrowser2", 360, 5670, 7200, 1200);
+    m_WebBrowser2 = webPane(*m_services.webPanes, this, "WebBrowser2", 360, 5670, 7200, 1200);
+    connect(m_WebBrowser2, &IWebPane::DocumentComplete, this, &form1::WebBrowser2_DocumentComplete);
     m_Picture2 = pictureBox(this, "Picture2", rgb(114, 170, 240), 360, 5670, 7200, 1200);
 
-    m_tqbutton1 = new QPushButton(QStringLiteral("隐藏"), this);
+    m_tqbutton1 = new tqbutton(this);
     m_tqbutton1->setObjectName(QStringLiteral("tqbutton1"));
     place(m_tqbutton1, 8070, 6030, 2205, 795);
-    connect(m_tqbutton1, &QPushButton::clicked, this, [this] { m_apiStuff.HideWindow(this); });
+    m_tqbutton1->ReadProperties(resource.bag(QStringLiteral("tqbutton1")), ambientFont());
+    connect(m_tqbutton1, &tqbutton::Click, this, [this] { m_apiStuff.HideWindow(this); });
 
     // Collects the ping output for the probe to read; never shown, so it takes no focus
     // and never repaints.
@@ -218,7 +244,21 @@ bool form1::Form_Load() {
         m_Picture2->surface().print(QStringLiteral("正在初始化...."));
         m_Picture2->surface().refresh();
     });
-    step([&] { m_state.ipHelper = std::make_unique<CIpHelper>(*m_services.interfaceTable); });
+    step([&] { m_WebBrowser1->setSilent(true); });
+    step([&] {
+        m_WebBrowser1->Navigate(QStringLiteral("http://") + m_hosts.webServer +
+                                QStringLiteral("/kiv_top.php?version=1.5"));
+    });
+    step([&] { m_WebBrowser2->setSilent(true); });
+    step([&] {
+        m_WebBrowser2->Navigate(QStringLiteral("http://") + m_hosts.webServer +
+                                QStringLiteral("/kiv.php?version=1.5"));
+    });
+    step([&] {
+        if (!m_services.interfaceTable)
+            runtime::raise(ErrorCode::InvalidProcedureCall, QStringLiteral("no interface table"));
+        m_state.ipHelper = std::make_unique<CIpHelper>(*m_services.interfaceTable);
+    });
 
     m_state.latencyLimits = {100, 300, 500, 800, 900, 950, 1000};
     const QString large = QStringLiteral("网络延迟较大！");
@@ -251,7 +291,9 @@ void form1::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-// A hidden window needs no fast timers: their handlers do nothing then.
+// A hidden window needs no fast timers: their handlers do nothing then. A minimised
+// window is still visible (its handlers go on, and it must be current when restored):
+// its hide event leaves the timers alone.
 void form1::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (m_loaded) {
@@ -262,8 +304,38 @@ void form1::showEvent(QShowEvent* event) {
 
 void form1::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
+    if (isVisible())
+        return;
     m_Timer3.setEnabled(false);
     m_Timer4.setEnabled(false);
+}
+
+// ---- web panes ----
+
+// Every document of the upper pane, frames included: its top-level page uncovers the
+// pane once it is the maker's. Nothing covers the pane again.
+void form1::WebBrowser1_DocumentComplete(const QString& /*URL*/) {
+    QString html;
+    step([&] { html = m_WebBrowser1->documentElementInnerHtml(); });
+    if (html.contains(PageMarker, Qt::CaseSensitive))
+        step([&] { m_Picture1->setVisible(false); });
+}
+
+void form1::WebBrowser2_DocumentComplete(const QString& /*URL*/) {
+    const auto printLine = [&](const QString& line) {
+        step([&] {
+            m_Picture2->surface().print(line);
+            m_Picture2->surface().refresh();
+        });
+    };
+    printLine(QStringLiteral("正在载入网络信息..."));
+    QString html;
+    step([&] { html = m_WebBrowser2->documentElementInnerHtml(); });
+    if (html.contains(PageMarker, Qt::CaseSensitive)) {
+        step([&] { m_Picture2->setVisible(false); });
+        return;
+    }
+    printLine(QStringLiteral("欢迎使用Tarvo1.5"));
 }
 
 // ---- connection status ----
@@ -284,19 +356,7 @@ void form1::showConnection() {
     });
 
     // Kept only for diagnostics; rebuilt on each query so it stays bounded.
-    static const std::pair<quint32, const char*> descriptions[] = {
-        {0x01, "Connection uses a modem."},
-        {0x02, "Connection uses LAN."},
-        {0x04, "Connection is via Proxy."},
-        {0x20, "Connection is Off-line."}};
-    s.connText.clear();
-    for (auto [bit, text] : descriptions)
-        if (s.connFlags & bit)
-            s.connText += QLatin1String(text) + QLatin1String("\r\n");
-    s.connText += QLatin1String((s.connFlags & 0x40) ? "Connection is Configured.\r\n"
-                                                     : "Connection is Not Configured.\r\n");
-    if (s.connFlags & 0x10)
-        s.connText += QLatin1String("System has RAS installed.\r\n");
+    s.connText = describeConnectionFlags(s.connFlags);
 }
 
 // ---- latency probe and rating ----
@@ -322,7 +382,7 @@ void form1::Timer1_Timer() {
         s.barTarget[0] = 0;
     step([&] { s.barSteps[0] = subInt16(s.barTarget[0], s.barShown[0]); });
     bool start = false;
-    step([&] { start = std::abs(int(s.barSteps[0])) <= bar(0).Max(); });
+    step([&] { start = sampling::latencyStartFits(s.barSteps[0], bar(0).Max()); });
     if (start) {
         step([&] { bar(0).setValue(s.barShown[0]); });
         s.barShown[0] = s.barTarget[0];
@@ -351,6 +411,8 @@ void form1::showLatencyRating(bool connected, qint16 score) {
     step([&] { m_apiStuff.SetTrayTip(tip + QChar(u'\0')); });
     step([&] { m_apiStuff.SetTrayIcon(holder->picture()); });
     step([&] { m_Image10->setPicture(holder->picture()); });
+    // A screen reader reads the verdict where the eye sees its icon.
+    m_Image10->setAccessibleName(tip);
 }
 
 // ---- sampling tick, totals, animation, graph feed ----
@@ -359,11 +421,14 @@ void form1::Timer2_Timer() {
     WindowState& s = m_state;
     step([&] { showConnection(); });
     if (!s.isOnline) {
+        s.sampled = false;
         step([&] { showLatencyRating(false, 0); });
         return;
     }
-    if (!isVisible())
+    if (!isVisible()) {
+        s.sampled = false;
         return;
+    }
     if (!s.probeStarted) {
         // Through the timer, so that its own ticks cannot nest a second probe in this one.
         m_Timer1.fire();
@@ -374,21 +439,21 @@ void form1::Timer2_Timer() {
     s.prevSentKB = s.sentKB;
     s.prevRecvKB = s.recvKB;
     doEvents();
-    step([&] { s.recvKB = toInt32(s.lastRecvBytes / 1024.0); });
-    step([&] { s.sentKB = toInt32(s.lastSentBytes / 1024.0); });
+    s.recvKB = sampling::kilobytes(s.lastRecvBytes);
+    s.sentKB = sampling::kilobytes(s.lastSentBytes);
     doEvents();
     doEvents();
 
-    // A rate becomes the bar's target only when it fits above the bar's value.
-    const auto takeRate = [&](int index, qint32 now, qint32 previous) {
+    const auto takeRate = [&](int index, qint64 now, qint64 previous) {
         step([&] {
-            const qint32 rate = subInt32(now, previous);
-            if (addInt32(rate, bar(index).Value()) < bar(index).Max())
-                element(s.barTarget, index) = narrowInt16(rate);
+            element(s.barTarget, index) = sampling::rateTarget(now - previous, bar(index).Max());
         });
     };
-    takeRate(1, s.recvKB, s.prevRecvKB);
-    takeRate(2, s.sentKB, s.prevSentKB);
+    if (s.sampled) {
+        takeRate(1, s.recvKB, s.prevRecvKB);
+        takeRate(2, s.sentKB, s.prevSentKB);
+    }
+    s.sampled = true;
 
     for (int i = 1; i <= 2; ++i) {
         if (!s.barBusy[std::size_t(i)] && startBarAnimation(i))
@@ -402,7 +467,7 @@ bool form1::startBarAnimation(int index) {
     const auto i = std::size_t(index);
     step([&] { s.barSteps[i] = subInt16(s.barTarget[i], s.barShown[i]); });
     bool ends = false;
-    step([&] { ends = std::abs(int(s.barSteps[i])) > bar(index).Max() - 1; });
+    step([&] { ends = !sampling::rateStartFits(s.barSteps[i], bar(index).Max()); });
     if (ends)
         return true;
     step([&] { bar(index).setValue(s.barShown[i]); });
@@ -416,25 +481,27 @@ void form1::showTotals() {
     if (!s.currentInterface)
         s.currentInterface = std::make_shared<CInterface>();
 
-    std::shared_ptr<CInterface> taken;
-    step([&] {
+    // Without a reader (its creation failed) every step that needs it fails alone.
+    const auto reader = [&]() -> CIpHelper& {
         if (!s.ipHelper)
             runtime::raise(ErrorCode::InvalidProcedureCall, QStringLiteral("no statistics reader"));
-        taken = s.ipHelper->Interfaces()->Item(1);
-    });
+        return *s.ipHelper;
+    };
+    std::shared_ptr<CInterface> taken;
+    step([&] { taken = reader().Interfaces()->Item(1); });
     const auto kilobytes = [](double bytes) {
         return formatPattern(bytes / 1024.0, u"###,###,###,###,##0").trimmed() +
                QStringLiteral(" KB");
     };
     step([&] {
-        m_lblRecv->setText(QStringLiteral("接收数据量：") + kilobytes(s.ipHelper->BytesReceived()));
+        m_lblRecv->setText(QStringLiteral("接收数据量：") + kilobytes(reader().BytesReceived()));
     });
     step([&] {
-        m_lblSent->setText(QStringLiteral("发送数据量：") + kilobytes(s.ipHelper->BytesSent()));
+        m_lblSent->setText(QStringLiteral("发送数据量：") + kilobytes(reader().BytesSent()));
     });
     s.currentInterface = taken;
-    step([&] { s.lastRecvBytes = toInt32(s.ipHelper->BytesReceived()); });
-    step([&] { s.lastSentBytes = toInt32(s.ipHelper->BytesSent()); });
+    step([&] { s.lastRecvBytes = toInt64(reader().BytesReceived()); });
+    step([&] { s.lastSentBytes = toInt64(reader().BytesSent()); });
     doEvents();
 }
 
@@ -446,23 +513,13 @@ void form1::Timer3_Timer() {
         const auto i = std::size_t(index);
         if (!s.barBusy[i])
             continue;
-        if (s.barSteps[i] > 0) {
-            --s.barSteps[i];
-            step([&] {
-                ucProgressBar& b = bar(index);
-                if (addInt32(b.Value(), 1) <= b.Max())
-                    b.setValue(b.Value() + 1);
-            });
-        } else if (s.barSteps[i] < 0) {
-            step([&] {
-                ucProgressBar& b = bar(index);
-                if (subInt32(b.Value(), 1) >= b.Min())
-                    b.setValue(b.Value() - 1);
-            });
-            ++s.barSteps[i];
-        } else {
-            s.barBusy[i] = false;
-        }
+        ucProgressBar& b = bar(index);
+        const sampling::BarMotion now{s.barSteps[i], b.Value(), true};
+        const sampling::BarMotion next = sampling::animationStep(now, b.Min(), b.Max());
+        s.barSteps[i] = next.steps;
+        s.barBusy[i] = next.busy;
+        if (next.value != now.value)
+            step([&] { b.setValue(next.value); });
         doEvents();
     }
 }

@@ -8,21 +8,24 @@
 #include <QWidget>
 
 #include <array>
+#include <memory>
 
 class QLabel;
 class QPlainTextEdit;
-class QPushButton;
 
 namespace tarvo {
 
 class ucProgressBar;
-class CaptionPlaceholder;
+class MicTitleBar;
+class FormTitleBarHost;
+class tqbutton;
 namespace forms {
 class ImageControl;
 class SurfaceWidget;
 } // namespace forms
 namespace platform {
 struct PlatformServices;
+class IWebPane;
 } // namespace platform
 
 // The main window: a fixed 728 x 472 dashboard driven by four timers. Its handlers run
@@ -49,8 +52,8 @@ public:
     void showTotals();
     void showLatencyRating(bool connected, qint16 score);
 
-    const WindowState& state() const { return m_state; }
-    WindowState& state() { return m_state; }
+    void WebBrowser1_DocumentComplete(const QString& URL);
+    void WebBrowser2_DocumentComplete(const QString& URL);
     ucProgressBar& bar(int index) const;
     forms::Timer& timer(int number);
     APIStuff& apiStuff() { return m_apiStuff; }
@@ -77,9 +80,12 @@ private:
     WindowState m_state;
     bool m_loaded = false;
 
-    CaptionPlaceholder* m_MicTitleBar1 = nullptr;
+    // The window's own drawing surface, under every child control.
+    forms::SurfaceWidget* m_formSurface = nullptr;
+    std::unique_ptr<FormTitleBarHost> m_titleBarHost;
+    MicTitleBar* m_MicTitleBar1 = nullptr;
     forms::SurfaceWidget* m_Picture1 = nullptr;
-    QWidget* m_WebBrowser1 = nullptr;
+    platform::IWebPane* m_WebBrowser1 = nullptr;
     QLabel* m_label5 = nullptr;
     forms::SurfaceWidget* m_Picture3 = nullptr;
     QLabel* m_Label1 = nullptr;
@@ -93,8 +99,8 @@ private:
     QLabel* m_lblSent = nullptr;
     QLabel* m_Label6 = nullptr;
     forms::SurfaceWidget* m_Picture2 = nullptr;
-    QWidget* m_WebBrowser2 = nullptr;
-    QPushButton* m_tqbutton1 = nullptr;
+    platform::IWebPane* m_WebBrowser2 = nullptr;
+    tqbutton* m_tqbutton1 = nullptr;
     QPlainTextEdit* m_Text1 = nullptr;
     // Image1(1), Image2 ... Image7: the icons of the seven latency brackets.
     std::array<forms::ImageControl*, 7> m_ratingHolders{};

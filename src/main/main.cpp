@@ -8,6 +8,8 @@ int main(int argc, char* argv[]) {
     tarvo::platform::prepareApplication();
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("Tarvo"));
+    // Ties the window to its launcher (icon and name in task lists).
+    app.setDesktopFileName(QStringLiteral("tarvo"));
     // The window hides to the tray; only unloading it ends the program.
     app.setQuitOnLastWindowClosed(false);
 

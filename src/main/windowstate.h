@@ -10,7 +10,8 @@
 
 namespace tarvo {
 
-// The main window's state shared by its handlers: plain data, never resized.
+// The main window's state shared by its handlers: plain data, never resized, and the
+// window's own (nothing outside form1 reads or writes it).
 struct WindowState {
     std::unique_ptr<CIpHelper> ipHelper;
     std::array<qint16, 7> latencyLimits{};
@@ -24,13 +25,17 @@ struct WindowState {
     quint32 connFlags = 0;
     QString connName;
     QString connText; // English description of connFlags, rebuilt on each query
-    qint32 lastRecvBytes = 0;
-    qint32 lastSentBytes = 0;
-    qint32 recvKB = 0;
-    qint32 prevRecvKB = 0;
-    qint32 sentKB = 0;
-    qint32 prevSentKB = 0;
+    // 64-bit: today's links pass 2^32 bytes within hours.
+    qint64 lastRecvBytes = 0;
+    qint64 lastSentBytes = 0;
+    qint64 recvKB = 0;
+    qint64 prevRecvKB = 0;
+    qint64 sentKB = 0;
+    qint64 prevSentKB = 0;
     bool probeStarted = false;
+    // The last sampling tick read the totals: only then is the next difference a rate
+    // of one tick (not the totals since boot, nor a whole hidden or offline spell).
+    bool sampled = false;
     std::shared_ptr<CInterface> currentInterface; // kept, never read
 };
 

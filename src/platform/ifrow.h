@@ -35,6 +35,9 @@ struct IfRow {
     quint32 outQLen = 0;
     QByteArray descr;                // ANSI bytes, at most 256 are written
     std::optional<quint32> descrLen; // default: descr's length
+    // Not part of the row's bytes: the full counters, where the source has them
+    // (inOctets and outOctets are these modulo 2^32).
+    std::optional<IfOctets64> octets64;
 };
 
 // Writes the row's IfRowBytes bytes in the table's little-endian layout; unused bytes

@@ -3,6 +3,7 @@
 #include <QtGlobal>
 
 #include <memory>
+#include <optional>
 
 namespace tarvo::platform {
 
@@ -53,6 +54,15 @@ inline constexpr quint32 ErrorNotSupported = 50;
 inline constexpr quint32 ErrorInvalidParameter = 87;
 inline constexpr quint32 ErrorInsufficientBuffer = 122;
 
+// An interface's octet counters at their full 64 bits; the table's rows carry them
+// only modulo 2^32.
+struct IfOctets64 {
+    quint64 in = 0;
+    quint64 out = 0;
+
+    friend bool operator==(const IfOctets64&, const IfOctets64&) = default;
+};
+
 class IInterfaceTable {
 public:
     virtual ~IInterfaceTable() = default;
@@ -60,6 +70,10 @@ public:
     // and returns 122; otherwise fills the table and returns 0. 50 when the system has
     // no such table; 87 when size is null.
     virtual quint32 getIfTable(quint8* table, quint32* size, bool order) = 0;
+    // The 64-bit octet counters of the row with this index (dwIndex) in the table that
+    // the last successful fetch wrote, from the same reading as that row; none where the
+    // system keeps only 32-bit counters or that table had no such row.
+    virtual std::optional<IfOctets64> octets64(quint32 index) const = 0;
 };
 
 std::unique_ptr<IInterfaceTable> createInterfaceTable();

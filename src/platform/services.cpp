@@ -10,6 +10,7 @@ PlatformServices createPlatformServices(const QString& appId) {
     services.connection = createConnectionSource();
     services.resolver = createHostResolver();
     services.processes = createProcessLauncher();
+    services.webPanes = createWebPaneFactory();
     return services;
 }
 

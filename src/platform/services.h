@@ -6,6 +6,7 @@
 #include "platform/resolver.h"
 #include "platform/singleinstance.h"
 #include "platform/tray.h"
+#include "platform/webpane.h"
 
 #include <QString>
 
@@ -21,6 +22,7 @@ struct PlatformServices {
     std::unique_ptr<IConnectionSource> connection;
     std::unique_ptr<IHostResolver> resolver;
     std::unique_ptr<IProcessLauncher> processes;
+    std::unique_ptr<IWebPaneFactory> webPanes;
 };
 
 // The services of this build's backend.

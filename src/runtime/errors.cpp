@@ -16,6 +16,8 @@ const char* describe(ErrorCode code) {
         return "Subscript out of range";
     case ErrorCode::DivisionByZero:
         return "Division by zero";
+    case ErrorCode::ObjectVariableNotSet:
+        return "Object variable or With block variable not set";
     case ErrorCode::InvalidPropertyValue:
         return "Invalid property value";
     }

@@ -16,6 +16,7 @@ enum class ErrorCode : int {
     Overflow = 6,
     SubscriptOutOfRange = 9,
     DivisionByZero = 11,
+    ObjectVariableNotSet = 91,
     InvalidPropertyValue = 380,
 };
 

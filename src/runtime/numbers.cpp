@@ -7,9 +7,6 @@
 
 namespace tarvo::runtime {
 
-namespace {
-
-// Nearest integer with halves to the even neighbour, whatever the FPU rounding mode is.
 double roundHalfEven(double value) {
     const double fraction = std::abs(value - std::trunc(value));
     if (fraction == 0.5)
@@ -17,12 +14,16 @@ double roundHalfEven(double value) {
     return std::round(value);
 }
 
+namespace {
+
 template <typename Int> Int roundToInt(double value) {
     if (std::isnan(value))
         raise(ErrorCode::Overflow);
     const double rounded = roundHalfEven(value);
+    // The upper bound is -min (a power of two, exact as a double), excluded: max itself
+    // is not exact for 64 bits.
     if (rounded < double(std::numeric_limits<Int>::min()) ||
-        rounded > double(std::numeric_limits<Int>::max()))
+        rounded >= -double(std::numeric_limits<Int>::min()))
         raise(ErrorCode::Overflow);
     return static_cast<Int>(rounded);
 }
@@ -166,6 +167,9 @@ qint16 toInt16(double value) {
 }
 qint32 toInt32(double value) {
     return roundToInt<qint32>(value);
+}
+qint64 toInt64(double value) {
+    return roundToInt<qint64>(value);
 }
 
 qint16 narrowInt16(qint64 value) {

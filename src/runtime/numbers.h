@@ -8,10 +8,14 @@
 
 namespace tarvo::runtime {
 
+// The nearest integer, halves to the even neighbour, whatever the FPU rounding mode is.
+double roundHalfEven(double value);
+
 // Every float-to-integer store rounds to the nearest integer, halves to the even
 // neighbour, and raises Overflow (6) when the result does not fit.
 qint16 toInt16(double value);
 qint32 toInt32(double value);
+qint64 toInt64(double value);
 
 // Integer narrowing and arithmetic that raise Overflow (6) like the original's
 // 16- and 32-bit integer operations.

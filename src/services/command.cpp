@@ -4,7 +4,6 @@
 
 #include <QPlainTextEdit>
 #include <QPointer>
-#include <QStringDecoder>
 #include <QTextCursor>
 
 namespace tarvo {
@@ -20,6 +19,57 @@ void append(QPlainTextEdit& box, const QString& text) {
     cursor.insertText(text);
 }
 
+// The console's UTF-8 output, decoded chunk by chunk. A character split between two reads
+// is held until its remaining bytes arrive; one whose bytes never come shows as a single
+// replacement character when the output ends.
+class Utf8Stream final {
+public:
+    QString decode(const QByteArray& chunk) {
+        QByteArray bytes = m_held + chunk;
+        const qsizetype cut = bytes.size() - incompleteTail(bytes);
+        m_held = bytes.mid(cut);
+        bytes.truncate(cut);
+        return QString::fromUtf8(bytes);
+    }
+
+    QString finish() {
+        const bool cutOff = !m_held.isEmpty();
+        m_held.clear();
+        return cutOff ? QString(QChar::ReplacementCharacter) : QString();
+    }
+
+private:
+    // The length of a well-formed but unfinished sequence at the end of bytes, else 0.
+    static qsizetype incompleteTail(const QByteArray& bytes) {
+        const auto byte = [&](qsizetype i) { return quint8(bytes[i]); };
+        const auto continuation = [](quint8 b) { return (b & 0xC0) == 0x80; };
+        for (qsizetype back = 1; back <= 3 && back <= bytes.size(); ++back) {
+            const qsizetype lead = bytes.size() - back;
+            const quint8 b = byte(lead);
+            if (continuation(b))
+                continue;
+            const int length = b >= 0xC2 && b <= 0xDF   ? 2
+                               : b >= 0xE0 && b <= 0xEF ? 3
+                               : b >= 0xF0 && b <= 0xF4 ? 4
+                                                        : 0;
+            if (back >= length)
+                return 0;
+            // The second byte's narrower ranges: no overlong forms, surrogates or values
+            // above U+10FFFF.
+            if (back >= 2) {
+                const quint8 second = byte(lead + 1);
+                if ((b == 0xE0 && second < 0xA0) || (b == 0xED && second > 0x9F) ||
+                    (b == 0xF0 && second < 0x90) || (b == 0xF4 && second > 0x8F))
+                    return 0;
+            }
+            return back;
+        }
+        return 0;
+    }
+
+    QByteArray m_held;
+};
+
 } // namespace
 
 bool RunCommand(platform::IProcessLauncher& launcher, const QString& commandLine,
@@ -33,9 +83,7 @@ bool RunCommand(platform::IProcessLauncher& launcher, const QString& commandLine
         return true; // nothing started: the box keeps its text
 
     target->setPlainText(QString());
-    // The console's output is UTF-8; the decoder keeps a character split between two
-    // reads until its remaining bytes arrive.
-    QStringDecoder decoder(QStringDecoder::Utf8);
+    Utf8Stream decoder;
     for (;;) {
         output->waitForOutput();
         const QByteArray chunk = output->read(ChunkBytes);
@@ -50,7 +98,13 @@ bool RunCommand(platform::IProcessLauncher& launcher, const QString& commandLine
             append(*target, text);
         forms::doEvents();
     }
-    return target != nullptr;
+    // The output ended inside a character: show that something was there.
+    const QString rest = decoder.finish();
+    if (!target)
+        return false;
+    if (!rest.isEmpty())
+        append(*target, rest);
+    return true;
 }
 
 } // namespace tarvo

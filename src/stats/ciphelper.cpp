@@ -7,10 +7,13 @@
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QtEndian>
+#include <QtNumeric>
 
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <limits>
+#include <optional>
 #include <vector>
 
 namespace tarvo {
@@ -37,6 +40,14 @@ QString interfaceName(const quint8* row) {
     QString name(Units, Qt::Uninitialized);
     qFromLittleEndian<char16_t>(row + ifrow::Name, Units, name.data());
     return name;
+}
+
+// Adds a counter to a total unless the sum would leave the signed 64-bit range.
+void add(qint64& total, quint64 counter) {
+    qint64 sum = 0;
+    if (counter <= quint64(std::numeric_limits<qint64>::max()) &&
+        !qAddOverflow(total, qint64(counter), &sum))
+        total = sum;
 }
 
 // The system up-time from the monotonic clock, which counts from boot as the table's
@@ -191,9 +202,11 @@ void CIpHelper::readTable(QByteArrayView table) {
         step([&] { rec.setOutputQueueLength(field(r, ifrow::OutQLen)); });
         step([&] { rec.setInterfaceName(interfaceName(r)); });
 
-        // A value that would take a total out of the signed 32-bit range is left out.
-        step([&] { m_bytesReceived = addInt32(m_bytesReceived, field(r, ifrow::InOctets)); });
-        step([&] { m_bytesSent = addInt32(m_bytesSent, field(r, ifrow::OutOctets)); });
+        // The full counters where the table has them; a 32-bit counter is a count, never
+        // negative. A value that would take a total out of 64 bits is left out.
+        const std::optional<IfOctets64> wide = m_table.octets64(quint32(field(r, ifrow::Index)));
+        add(m_bytesReceived, wide ? wide->in : quint32(field(r, ifrow::InOctets)));
+        add(m_bytesSent, wide ? wide->out : quint32(field(r, ifrow::OutOctets)));
 
         step([&] { list.Add(objInterface); });
     }

@@ -12,7 +12,8 @@ namespace tarvo {
 // The statistics reader: reads the system's interface table into a new collection of
 // records on every read of Interfaces() and totals the bytes received and sent over all
 // rows. It reports no error: a table that cannot be read gives an empty collection and
-// totals of 0.
+// totals of 0. The totals are 64-bit: they add each row's full octet counters where the
+// table hands them over, else the row's 32-bit counters read as unsigned.
 class CIpHelper final {
 public:
     explicit CIpHelper(platform::IInterfaceTable& table);
@@ -24,8 +25,9 @@ public:
     std::shared_ptr<CInterfaces> Interfaces();
 
     // Totals of the last refresh (0 before the first); reading them does not refresh.
-    double BytesReceived() const { return m_bytesReceived; }
-    double BytesSent() const { return m_bytesSent; }
+    // Whole numbers, exact up to 2^53 bytes.
+    double BytesReceived() const { return double(m_bytesReceived); }
+    double BytesSent() const { return double(m_bytesSent); }
 
 private:
     void RefreshInterfaces();
@@ -39,8 +41,8 @@ private:
 
     platform::IInterfaceTable& m_table;
     std::shared_ptr<CInterfaces> m_interfaces;
-    qint32 m_bytesReceived = 0;
-    qint32 m_bytesSent = 0;
+    qint64 m_bytesReceived = 0;
+    qint64 m_bytesSent = 0;
     // Local time's offset from UTC, for LastChange.
     bool m_offsetKnown = false;
     qint64 m_utcOffsetMsecs = 0;

@@ -4,6 +4,8 @@
 GET /stream?rate=BYTES_PER_SECOND&seconds=N sends N seconds of data paced in 50 ms
 slices, so the loopback interface carries a steady rate. (A rate-limited client cannot
 do that: the kernel's socket buffers let the first megabytes through at once.)
+GET /stream?phases=RATE:SECONDS,RATE:SECONDS,... sends the phases one after the other
+on the same connection, so a test can change the rate without a gap.
 Binds 127.0.0.1 only and ends by itself after --lifetime seconds.
 """
 import argparse
@@ -25,12 +27,22 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.wfile.write(b"ok")
             return
         query = urllib.parse.parse_qs(url.query)
-        rate = int(query.get("rate", ["61440"])[0])
-        seconds = min(float(query.get("seconds", ["10"])[0]), 600.0)
-        chunk = b"\0" * max(1, int(rate * SLICE))
+        if "phases" in query:
+            phases = [tuple(float(x) for x in p.split(":")) for p in query["phases"][0].split(",")]
+        else:
+            phases = [(float(query.get("rate", ["61440"])[0]),
+                       float(query.get("seconds", ["10"])[0]))]
         self.send_response(200)
         self.send_header("Content-Type", "application/octet-stream")
         self.end_headers()
+        budget = 600.0
+        for rate, seconds in phases:
+            seconds = min(seconds, budget)
+            budget -= seconds
+            self.pace(int(rate), seconds)
+
+    def pace(self, rate, seconds):
+        chunk = b"\0" * max(1, int(rate * SLICE))
         start = time.monotonic()
         sent = 0
         while time.monotonic() - start < seconds:

@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
-# The real program under Xvfb while the test sends a steady, rate-limited stream over
-# loopback: the receive gauge must show the rate and the graph's green line must rise.
+# The real program under Xvfb while the test sends a steady, paced stream over loopback:
+# 150 KB/s first, then 60 KB/s. The receive gauge must follow the rate down (a gauge
+# that keeps an old, higher rate is stale) and the graph's green line must rise.
 source "$(dirname "$0")/xsession.sh"
 tarvo=$1
+high_kb=150
+high_seconds=8
 rate_kb=60
 start_session
 start_netns
 
-# A local HTTP server on 127.0.0.1 streaming $rate_kb KB/s to one client; bounded in time.
+# A local HTTP server on 127.0.0.1 that paces a stream to one client; bounded in time.
 port=$((20000 + RANDOM % 20000))
 "${in_netns[@]}" python3 "$(dirname "$0")/steady_http.py" "$port" --lifetime 120 >"$workdir/http.log" 2>&1 &
 pids+=($!)
@@ -19,30 +22,52 @@ wait_for 15 visible_window KIV || fail "the main window did not appear"
 eval "$(xdotool getwindowgeometry --shell "$(visible_window KIV)")"
 wx=$X wy=$Y
 
-"${in_netns[@]}" curl -s -o /dev/null --max-time 30 "http://127.0.0.1:$port/stream?rate=$((rate_kb * 1024))&seconds=25" &
+"${in_netns[@]}" curl -s -o /dev/null --max-time 40 \
+  "http://127.0.0.1:$port/stream?phases=$((high_kb * 1024)):$high_seconds,$((rate_kb * 1024)):20" &
 pids+=($!)
+stream_start=$(date +%s.%N)
+# sleep_until SECONDS: sleeps until that many seconds after the stream started.
+sleep_until() { sleep "$(echo "$stream_start + $1 - $(date +%s.%N)" | bc -l | sed 's/^-.*/0/')"; }
 
 # The receive gauge is 175 pixels wide for 200 KB/s. Its filled part is the green
-# picture; row 3 lies above the caption.
+# picture, measured on row 3 up to its last green pixel (a wide caption crosses it).
 bar_x=$((wx + 524)) bar_y=$((wy + 210 + 3))
 fill_width() {
   convert "$1" -crop "175x1+$bar_x+$bar_y" +repage -depth 8 txt:- |
-    awk -F'[(),]' 'NR > 1 && $4 - $5 > 40 { n++ } END { print n + 0 }'
+    awk -F'[(),]' 'NR > 1 && $4 - $5 > 40 { n = $1 + 1 } END { print n + 0 }'
 }
 
-sleep 8 # a few sampling ticks at the steady rate, and time for the gauge to walk there
-widths=()
-for i in 1 2 3 4 5; do
-  import -window root "$workdir/shot$i.png"
-  widths+=("$(fill_width "$workdir/shot$i.png")")
-  sleep 1
-done
-sorted=($(printf '%s\n' "${widths[@]}" | sort -n))
-median=${sorted[2]}
+# gauge_widths FROM COUNT: COUNT fill widths, one a second from FROM seconds on.
+gauge_widths() {
+  local i
+  for ((i = 0; i < $2; i++)); do
+    sleep_until $(($1 + i))
+    import -window root "$workdir/shot.png"
+    fill_width "$workdir/shot.png"
+  done
+}
+median() { printf '%s\n' "$@" | sort -n | sed -n "$((($# + 1) / 2))p"; }
+
+# The fast phase: the gauge walks up to about 150 KB/s (one unit per 1/64 s).
+high=($(gauge_widths $((high_seconds - 3)) 3))
+high_expected=$((high_kb * 175 / 200))
+echo "fast phase: receive gauge fill widths ${high[*]} (expected about $high_expected px)"
+
+# The slow phase: a few seconds after the switch the gauge has come down and stays.
+widths=($(gauge_widths $((high_seconds + 4)) 5))
+cp "$workdir/shot.png" "$workdir/shot5.png"
+median=$(median "${widths[@]}")
 expected=$((rate_kb * 175 / 200))
-echo "receive gauge fill widths: ${widths[*]} (median $median px, expected about $expected px)"
-# Within 8 KB/s, that is 7 pixels.
+echo "slow phase, from $((high_seconds + 4)) s: receive gauge fill widths: ${widths[*]} (median $median px, expected about $expected px)"
+high_median=$(median "${high[@]}")
+((high_median >= high_expected - 7 && high_median <= high_expected + 7)) ||
+  fail "gauge shows $high_median px for ${high_kb} KB/s"
+# Within 8 KB/s, that is 7 pixels; settled: no sample further off than 10 pixels.
 ((median >= expected - 7 && median <= expected + 7)) || fail "gauge shows $median px for ${rate_kb} KB/s"
+for width in "${widths[@]}"; do
+  ((width >= expected - 10 && width <= expected + 10)) ||
+    fail "the gauge has not settled at ${rate_kb} KB/s: ${widths[*]} px"
+done
 
 # The download line (green, 142,255,99) has risen from its rest row near the bottom to
 # the rate's height. On loopback every packet is received and sent, so the upload line

@@ -16,9 +16,9 @@ eval "$(xdotool getwindowgeometry --shell "$win")"
 [[ "$WIDTH" == 728 && "$HEIGHT" == 472 ]] || fail "window is ${WIDTH}x${HEIGHT}, not 728x472"
 sleep 2 # let a few sampling ticks run
 import -window root "$workdir/shot.png"
-# Window background between the graph and the gauges.
+# Window background between the graph and the gauges: the title bar's light-blue texture.
 bg=$(pixel $((X + 515)) $((Y + 400)) "$workdir/shot.png")
-[[ "$bg" == "22,134,199" ]] || fail "window background is $bg"
+[[ "$bg" == "114,170,240" ]] || fail "window background is $bg"
 echo "window ${WIDTH}x${HEIGHT} at $X,$Y, background $bg"
 
 # The tray icon is docked in trayer's panel; a left click hides the window, another shows it.

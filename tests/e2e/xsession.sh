@@ -30,10 +30,12 @@ wait_for() {
   done
 }
 
+# start_session [WIDTHxHEIGHT]: the screen is 1024x768 unless given.
 start_session() {
+  local screen=${1:-1024x768}
   # Xvfb picks a free display itself and tells which through the descriptor.
   # -noreset: the server must not restart when the first probing client leaves.
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$workdir/display" \
+  Xvfb -displayfd 3 -screen 0 "${screen}x24" -nolisten tcp -noreset 3>"$workdir/display" \
     >"$workdir/xvfb.log" 2>&1 &
   pids+=($!)
   wait_for 10 test -s "$workdir/display" || fail "Xvfb did not start: $(cat "$workdir/xvfb.log")"

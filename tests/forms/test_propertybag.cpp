@@ -1,4 +1,5 @@
 #include "forms/propertybag.h"
+#include "runtime/errors.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -45,31 +46,65 @@ private slots:
         QCOMPARE(bag.read(QStringLiteral("Max"), 100).toInt(), 100);
     }
 
+    // error: 0 when the read succeeds, else the error number it must fail with.
     void readsInTheDefaultsType_data() {
         QTest::addColumn<QVariant>("stored");
         QTest::addColumn<QVariant>("defaultValue");
         QTest::addColumn<QVariant>("expected");
+        QTest::addColumn<int>("error");
+        const QVariant none;
         QTest::newRow("colour stored unsigned")
-            << QVariant(2147483666.0) << QVariant(0) << QVariant(qint32(0x80000012));
+            << QVariant(2147483666.0) << QVariant(0) << QVariant(qint32(0x80000012)) << 0;
         QTest::newRow("integer from JSON double")
-            << QVariant(1002.0) << QVariant(100) << QVariant(1002);
-        QTest::newRow("too large for 32 bits") << QVariant(5e12) << QVariant(7) << QVariant(7);
-        QTest::newRow("fraction for an integer") << QVariant(2.5) << QVariant(7) << QVariant(7);
+            << QVariant(1002.0) << QVariant(100) << QVariant(1002) << 0;
+        QTest::newRow("half rounds down to even")
+            << QVariant(2.5) << QVariant(7) << QVariant(2) << 0;
+        QTest::newRow("half rounds up to even") << QVariant(3.5) << QVariant(7) << QVariant(4) << 0;
+        QTest::newRow("negative half to even")
+            << QVariant(-2.5) << QVariant(7) << QVariant(-2) << 0;
+        QTest::newRow("other fractions to nearest")
+            << QVariant(2.6) << QVariant(7) << QVariant(3) << 0;
+        QTest::newRow("half into a 64-bit integer")
+            << QVariant(2.5) << QVariant(qint64(7)) << QVariant(qint64(2)) << 0;
+        QTest::newRow("numeric text for an integer")
+            << QVariant(QStringLiteral(" 42 ")) << QVariant(3) << QVariant(42) << 0;
+        QTest::newRow("text that is no number")
+            << QVariant(QStringLiteral("abc")) << QVariant(3) << none << 380;
+        QTest::newRow("map for an integer") << QVariant(QVariantMap{{QStringLiteral("a"), 1}})
+                                            << QVariant(qint64(3)) << none << 380;
+        QTest::newRow("too large for 32 bits") << QVariant(5e12) << QVariant(7) << none << 6;
+        QTest::newRow("too small for 32 bits")
+            << QVariant(-2147483649.0) << QVariant(7) << none << 6;
         QTest::newRow("boolean as -1")
-            << QVariant(qlonglong(-1)) << QVariant(false) << QVariant(true);
-        QTest::newRow("text for an integer")
-            << QVariant(QStringLiteral("abc")) << QVariant(3) << QVariant(3);
-        QTest::newRow("no default keeps the value") << QVariant(4.5) << QVariant() << QVariant(4.5);
+            << QVariant(qlonglong(-1)) << QVariant(false) << QVariant(true) << 0;
+        QTest::newRow("boolean as text")
+            << QVariant(QStringLiteral("False")) << QVariant(true) << QVariant(false) << 0;
+        QTest::newRow("text that is no boolean")
+            << QVariant(QStringLiteral("maybe")) << QVariant(true) << none << 380;
+        QTest::newRow("number for a text")
+            << QVariant(2.5) << QVariant(QString()) << QVariant(QStringLiteral("2.5")) << 0;
+        QTest::newRow("map for a text") << QVariant(QVariantMap{{QStringLiteral("a"), 1}})
+                                        << QVariant(QString()) << none << 380;
+        QTest::newRow("no default keeps the value")
+            << QVariant(4.5) << QVariant() << QVariant(4.5) << 0;
     }
     void readsInTheDefaultsType() {
         QFETCH(QVariant, stored);
         QFETCH(QVariant, defaultValue);
         QFETCH(QVariant, expected);
+        QFETCH(int, error);
         PropertyBag bag;
         bag.setRaw(QStringLiteral("Key"), stored);
-        const QVariant value = bag.read(QStringLiteral("key"), defaultValue);
-        QCOMPARE(value.metaType(), expected.metaType());
-        QCOMPARE(value, expected);
+        try {
+            const QVariant value = bag.read(QStringLiteral("key"), defaultValue);
+            QVERIFY2(error == 0, qPrintable(QStringLiteral("read as ") + value.toString()));
+            QCOMPARE(value.metaType(), expected.metaType());
+            QCOMPARE(value, expected);
+        } catch (const tarvo::runtime::RuntimeError& e) {
+            QCOMPARE(e.number(), error);
+        }
+        // An absent key still reads as its default.
+        QCOMPARE(bag.read(QStringLiteral("Other"), defaultValue), defaultValue);
     }
 
     void picturesTravelAsTheirPath() {

@@ -48,6 +48,26 @@ private slots:
         QFETCH(int, expected);
         QCOMPARE(toInt16(value), qint16(expected));
         QCOMPARE(toInt32(value), qint32(expected));
+        QCOMPARE(toInt64(value), qint64(expected));
+    }
+
+    // Byte totals pass 2^32 within hours: the 64-bit store keeps them whole.
+    void roundsInto64Bits_data() {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<qint64>("expected"); // -1: overflow
+        QTest::newRow("6 GiB and a half") << 6442450944.5 << qint64(6442450944);
+        QTest::newRow("6 GiB and 1.5") << 6442450945.5 << qint64(6442450946);
+        QTest::newRow("-2^63") << -9223372036854775808.0 << std::numeric_limits<qint64>::min();
+        QTest::newRow("2^63") << 9223372036854775808.0 << qint64(-1);
+        QTest::newRow("nan") << std::numeric_limits<double>::quiet_NaN() << qint64(-1);
+    }
+    void roundsInto64Bits() {
+        QFETCH(double, value);
+        QFETCH(qint64, expected);
+        if (expected == -1)
+            QCOMPARE(errorOf([&] { toInt64(value); }), 6);
+        else
+            QCOMPARE(toInt64(value), expected);
     }
 
     void raisesOverflow_data() {

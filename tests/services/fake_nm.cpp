@@ -1,7 +1,7 @@
 // A stand-in for NetworkManager on a test bus: answers GetDeviceByIpIface and the
 // properties the connection source reads, and logs every call it gets on stdout.
-//   fake_nm <bus address> answer|slow <interface>=<connection id>...
-// "slow" waits 3 s before each answer.
+//   fake_nm <bus address> answer|slow|slow:<ms> <interface>=<connection id>...
+// "slow" waits 3 s before each answer, "slow:<ms>" that many milliseconds.
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -22,18 +22,18 @@ const QString ActivePrefix = QStringLiteral("/org/freedesktop/NetworkManager/Act
 
 class FakeNetworkManager final : public QDBusVirtualObject {
 public:
-    FakeNetworkManager(QStringList interfaces, QStringList ids, bool slow)
+    FakeNetworkManager(QStringList interfaces, QStringList ids, unsigned long delayMs)
         : m_interfaces(std::move(interfaces))
         , m_ids(std::move(ids))
-        , m_slow(slow) {}
+        , m_delayMs(delayMs) {}
 
     QString introspect(const QString&) const override { return {}; }
 
     bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override {
         std::printf("call %s %s\n", qPrintable(message.member()), qPrintable(message.path()));
         std::fflush(stdout);
-        if (m_slow)
-            QThread::sleep(3);
+        if (m_delayMs > 0)
+            QThread::msleep(m_delayMs);
         connection.send(answer(message));
         return true;
     }
@@ -63,7 +63,7 @@ private:
 
     QStringList m_interfaces;
     QStringList m_ids;
-    bool m_slow;
+    unsigned long m_delayMs;
 };
 
 } // namespace
@@ -80,7 +80,11 @@ int main(int argc, char** argv) {
         ids << pair.section(u'=', 1);
     }
     QDBusConnection bus = QDBusConnection::connectToBus(args[1], QStringLiteral("fake-nm"));
-    FakeNetworkManager manager(interfaces, ids, args[2] == u"slow");
+    const QString mode = args[2];
+    const unsigned long delayMs = mode == u"slow"             ? 3000
+                                  : mode.startsWith(u"slow:") ? mode.mid(5).toULong()
+                                                              : 0;
+    FakeNetworkManager manager(interfaces, ids, delayMs);
     if (!bus.isConnected() ||
         !bus.registerVirtualObject(QStringLiteral("/org/freedesktop"), &manager,
                                    QDBusConnection::SubPath) ||

@@ -75,6 +75,8 @@ private slots:
     void silentCommandReturns();
     void characterSplitAcrossReadsArrivesIntact_data();
     void characterSplitAcrossReadsArrivesIntact();
+    void characterCutOffAtTheEndShowsAsReplacement_data();
+    void characterCutOffAtTheEndShowsAsReplacement();
     void timersRunWhileCommandRuns();
     void noBoxIsFailure();
     void boxGoingAwayStopsRun();
@@ -206,6 +208,41 @@ void TestCommand::characterSplitAcrossReadsArrivesIntact() {
     QVERIFY(RunCommand(launcher, "cat " + file.fileName(), &realBox));
     QCOMPARE(realBox.toPlainText(), expected);
     QVERIFY(launcher.chunks().size() >= 2);
+}
+
+void TestCommand::characterCutOffAtTheEndShowsAsReplacement_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("expected");
+    const QString replacement(QChar(0xFFFD));
+    QTest::newRow("one of three bytes") << QByteArray("ab\xE2") << "ab" + replacement;
+    QTest::newRow("two of three bytes") << QByteArray("ab\xE5\xBB") << "ab" + replacement;
+    QTest::newRow("three of four bytes") << QByteArray("ab\xF0\x9F\x98") << "ab" + replacement;
+    QTest::newRow("only the cut character") << QByteArray("\xE5\xBB") << replacement;
+    QTest::newRow("cut after a full chunk")
+        << QByteArray(1023, 'a') + "\xE5" << QString(1023, u'a') + replacement;
+    QTest::newRow("complete character: nothing added")
+        << QByteArray("ab\xE5\xBB\xB6") << QStringLiteral("ab延");
+    QTest::newRow("ends in a newline: nothing added") << QByteArray("ab\n") << "ab\n";
+}
+
+void TestCommand::characterCutOffAtTheEndShowsAsReplacement() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, expected);
+
+    platform::FakeProcessLauncher fake;
+    fake.setOutput({bytes});
+    QPlainTextEdit box;
+    QVERIFY(RunCommand(fake, "x", &box));
+    QCOMPARE(box.toPlainText(), expected);
+
+    QTemporaryFile file;
+    QVERIFY(file.open());
+    file.write(bytes);
+    file.flush();
+    auto launcher = platform::createProcessLauncher();
+    QPlainTextEdit realBox;
+    QVERIFY(RunCommand(*launcher, "cat " + file.fileName(), &realBox));
+    QCOMPARE(realBox.toPlainText(), expected);
 }
 
 void TestCommand::timersRunWhileCommandRuns() {

@@ -111,6 +111,9 @@ private slots:
     void labelFontFollowsCreateFontRules_data();
     void labelFontFollowsCreateFontRules();
     void moduleFunctionKeepsOneGraph();
+    void pensAndBrushes_data();
+    void pensAndBrushes();
+    void labelsUseNinePointTimes();
 
 private:
     int m_yields = 0;
@@ -507,6 +510,109 @@ void TestDrawpic::moduleFunctionKeepsOneGraph() {
     DrawTrafficGraph(second, 1, ratios, values);
     QVERIFY(sameColour(second.image().pixel(5, 5), QColor(Qt::black)));
     QVERIFY(sameColour(second.image().pixel(5, 70), TrafficGraph::BackgroundColour));
+}
+
+// The graph's pens and brushes by what they leave in the bitmap, against the colours and
+// widths the graph is drawn with: pens 0 to 2 (2,181,236), (142,255,99), (255,100,100),
+// 3 wide; pen 3 (210,245,255) 1 wide; pen 4 the same colour 2 wide; header brush
+// (219,245,255); background brush white.
+void TestDrawpic::pensAndBrushes_data() {
+    QTest::addColumn<QString>("what"); // "line", "mark", "vertical", "header", "background"
+    QTest::addColumn<int>("index");    // line number, or the mark's row
+    QTest::addColumn<QColor>("colour");
+    QTest::addColumn<int>("width"); // thickness across the stroke in pixels
+    const int h = MainBox.height();
+    QTest::newRow("pen 0: bandwidth") << "line" << 0 << QColor(2, 181, 236) << 3;
+    QTest::newRow("pen 1: download") << "line" << 1 << QColor(142, 255, 99) << 3;
+    QTest::newRow("pen 2: upload") << "line" << 2 << QColor(255, 100, 100) << 3;
+    // (H - 25) / 2 + 20, (H - 25) / 4 + 20, (H - 25) / 4 * 3 + 20 for H = 193.
+    QTest::newRow("pen 4: middle mark") << "mark" << 104 << QColor(210, 245, 255) << 2;
+    QTest::newRow("pen 3: upper quarter mark") << "mark" << 62 << QColor(210, 245, 255) << 1;
+    QTest::newRow("pen 3: lower quarter mark") << "mark" << 146 << QColor(210, 245, 255) << 1;
+    QTest::newRow("pen 3: vertical mark") << "vertical" << h << QColor(210, 245, 255) << 1;
+    QTest::newRow("header brush") << "header" << 0 << QColor(219, 245, 255) << 0;
+    QTest::newRow("background brush") << "background" << 0 << QColor(255, 255, 255) << 0;
+}
+
+void TestDrawpic::pensAndBrushes() {
+    QFETCH(QString, what);
+    QFETCH(int, index);
+    QFETCH(QColor, colour);
+    QFETCH(int, width);
+
+    Rig rig(MainBox);
+    // Lines well apart from each other and from the marks.
+    rig.ratios = {0.1f, 0.3f, 0.9f};
+    const int w = rig.w();
+    const int h = rig.h();
+    if (what == u"header" || what == u"background") {
+        rig.call();
+        const QImage& shown = rig.pic.image();
+        const QPoint at = what == u"header" ? QPoint(3, 3) : QPoint(2, h - 3);
+        QVERIFY(sameColour(shown.pixel(at), colour));
+        QVERIFY(sameColour(rig.graph.bitmap().pixel(at), colour));
+        return;
+    }
+    // The 22nd call draws level pieces and the marks at x = W, then scrolls one pixel.
+    rig.call(22);
+    const QImage& bitmap = rig.graph.bitmap();
+    const auto thickness = [&](int x, int y, bool across) {
+        int count = 0;
+        for (int d = -5; d <= 5; ++d) {
+            const QPoint p = across ? QPoint(x + d, y) : QPoint(x, y + d);
+            count += bitmap.rect().contains(p) && sameColour(bitmap.pixel(p), colour) ? 1 : 0;
+        }
+        return count;
+    };
+    if (what == u"line") {
+        const int row = h - newY(rig, index);
+        QVERIFY2(sameColour(bitmap.pixel(w + 3, row), colour), qPrintable(QString::number(row)));
+        QCOMPARE(thickness(w + 3, row, false), width);
+    } else if (what == u"mark") {
+        QVERIFY(sameColour(bitmap.pixel(w + 3, index), colour));
+        QCOMPARE(thickness(w + 3, index, false), width);
+    } else {
+        // From row 20 down to the bottom, one column wide, at W before the scroll.
+        for (const int row : {20, 30, h - 1})
+            QVERIFY2(sameColour(bitmap.pixel(w - 1, row), colour),
+                     qPrintable(QString::number(row)));
+        QVERIFY(!sameColour(bitmap.pixel(w - 1, 19), colour));
+        QCOMPARE(thickness(w - 1, 30, true), width);
+    }
+}
+
+// The label of line 0 ("100/100" for a value of 1000) is written in a 9-point Times New
+// Roman at 96 dots per inch: a character height of 12 pixels, regular weight, black,
+// centred at the top of the label rectangle from W - 30 to W + 12.
+void TestDrawpic::labelsUseNinePointTimes() {
+    Rig rig(MainBox);
+    rig.ratios = {0.5f, 0.0f, 0.0f};
+    rig.values = {1000, 0, 0, 0}; // only line 0 gets a label
+    rig.call(11);
+    const int w = rig.w();
+    const int top = rig.h() - newY(rig, 0);
+    const QRect area(w - 30 - 1, top, 42, 15); // scrolled one pixel
+
+    QImage expected(rig.graph.bitmap().size(), QImage::Format_RGB32);
+    expected.fill(Qt::white);
+    const QFont font =
+        forms::gdi::createFont(-12, 0, 400, false, false, false, QStringLiteral("Times New Roman"));
+    forms::gdi::drawText(expected, QStringLiteral("100/100"),
+                         forms::gdi::Rect{w - 31, top, w + 11, top + 15},
+                         forms::gdi::DtCenter | forms::gdi::DtTop, font, QColor(0, 0, 0));
+    int inkPixels = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x) {
+            if (x == w - 1)
+                continue; // the vertical mark, drawn after the labels
+            const bool want = isInk(expected.pixel(x, y));
+            inkPixels += want ? 1 : 0;
+            QVERIFY2(isInk(rig.graph.bitmap().pixel(x, y)) == want,
+                     qPrintable(QStringLiteral("%1,%2").arg(x).arg(y)));
+            if (want)
+                QVERIFY(sameColour(rig.graph.bitmap().pixel(x, y), QColor(0, 0, 0)));
+        }
+    QVERIFY(inkPixels > 20);
 }
 
 QTEST_MAIN(TestDrawpic)

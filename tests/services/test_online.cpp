@@ -175,30 +175,49 @@ void TestOnline::routesDecideInANamespace() {
     QCOMPARE(lines[2], name);
 }
 
+// The probe asks `queries` times, handling its messages for `pause` ms in between, as the
+// window does between sampling ticks.
 void TestOnline::networkManagerNamesTheConnection_data() {
     QTest::addColumn<QString>("mode");  // how the stand-in answers, or "absent"
     QTest::addColumn<QString>("known"); // the interface it knows
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<int>("deviceCalls"); // over two queries
+    QTest::addColumn<int>("queries");
+    QTest::addColumn<int>("pause");
+    QTest::addColumn<QString>("first"); // the name of the first answer
+    QTest::addColumn<QString>("name");  // the name of the last answer
+    QTest::addColumn<int>("minDeviceCalls");
+    QTest::addColumn<int>("maxDeviceCalls");
 
+    const QString nm = QStringLiteral("有线连接 1");
+    // The first tick does not wait for the bus; the name shows from the next one.
     QTest::newRow("connection name") << "answer"
-                                     << "va" << QStringLiteral("有线连接 1") << 2;
+                                     << "va" << 3 << 300 << "va" << nm << 3 << 3;
     QTest::newRow("device it does not manage") << "answer"
-                                               << "eth9"
-                                               << "va" << 2;
-    QTest::newRow("too slow: not asked again soon") << "slow"
-                                                    << "va"
-                                                    << "va" << 1;
+                                               << "eth9" << 3 << 300 << "va"
+                                               << "va" << 3 << 3;
+    // Three questions of 1 s each: the name arrives after about 3 s, and no query
+    // waits meanwhile, nor is a second question sent while one is on its way.
+    QTest::newRow("slow bus: name picked up when it arrives")
+        << "slow:1000"
+        << "va" << 24 << 250 << "va" << nm << 1 << 2;
+    // No answer within the time-out: the name stays the interface's and the service is
+    // not asked again soon.
+    QTest::newRow("no answer in time: not asked again soon") << "slow:7000"
+                                                             << "va" << 26 << 250 << "va"
+                                                             << "va" << 1 << 1;
     QTest::newRow("not on the bus") << "absent"
-                                    << "va"
-                                    << "va" << 0;
+                                    << "va" << 2 << 100 << "va"
+                                    << "va" << 0 << 0;
 }
 
 void TestOnline::networkManagerNamesTheConnection() {
     QFETCH(QString, mode);
     QFETCH(QString, known);
+    QFETCH(int, queries);
+    QFETCH(int, pause);
+    QFETCH(QString, first);
     QFETCH(QString, name);
-    QFETCH(int, deviceCalls);
+    QFETCH(int, minDeviceCalls);
+    QFETCH(int, maxDeviceCalls);
 
     const QString reason = testing::ScratchNetns::unavailableReason();
     if (!reason.isEmpty())
@@ -227,19 +246,31 @@ void TestOnline::networkManagerNamesTheConnection() {
     testing::ScratchNetns ns(QStringLiteral("nm"));
     QVERIFY2(makeRoutedNamespace(ns), qPrintable(ns.lastError()));
     QString output;
-    QVERIFY2(testing::runTool("ip", {"netns", "exec", ns.name(), TARVO_CONNECTION_PROBE, "2"},
-                              &output, {"DBUS_SYSTEM_BUS_ADDRESS=" + address}),
+    QVERIFY2(testing::runTool("ip",
+                              {"netns", "exec", ns.name(), TARVO_CONNECTION_PROBE,
+                               QString::number(queries), QString::number(pause)},
+                              &output, {"DBUS_SYSTEM_BUS_ADDRESS=" + address}, 60000),
              qPrintable(output));
     const QStringList lines = output.split('\n');
-    QVERIFY2(lines.size() >= 3, qPrintable(output));
+    QVERIFY2(lines.size() >= 5, qPrintable(output));
     QCOMPARE(lines[0], QStringLiteral("1"));
     QCOMPARE(lines[1].toUInt(), Lan | Configured);
     QCOMPARE(lines[2], name);
+    const QStringList answers = lines[3].split(u'|');
+    QCOMPARE(answers.size(), queries);
+    QCOMPARE(answers.front(), first);
+    // However slow the bus, no query waited for it (the stand-in takes 1 s or more per
+    // answer when slow).
+    QVERIFY2(lines[4].toInt() < 500, qPrintable(output));
 
-    manager.kill(); // its log is complete: every line is flushed as it is written
-    manager.waitForFinished();
-    const QString log = QString::fromUtf8(manager.readAllStandardOutput());
-    QCOMPARE(log.count(QStringLiteral("call GetDeviceByIpIface")), deviceCalls);
+    QString log;
+    if (mode != u"absent") {
+        manager.kill(); // its log is complete: every line is flushed as it is written
+        manager.waitForFinished();
+        log = QString::fromUtf8(manager.readAllStandardOutput());
+    }
+    const int deviceCalls = int(log.count(QStringLiteral("call GetDeviceByIpIface")));
+    QVERIFY2(deviceCalls >= minDeviceCalls && deviceCalls <= maxDeviceCalls, qPrintable(log));
 }
 
 QTEST_MAIN(TestOnline)

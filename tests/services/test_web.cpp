@@ -2,6 +2,8 @@
 #include "platform/resolver.h"
 #include "runtime/codepage.h"
 #include "services/web.h"
+#include "support/scratchnetns.h"
+#include "support/silentnameserver.h"
 
 #include <QtTest>
 
@@ -21,6 +23,8 @@ private slots:
     void handsTheNameOnAsAnsi();
     void recognisesDottedAddresses_data();
     void recognisesDottedAddresses();
+    void unansweredLookupKeepsTheWindowRunning_data();
+    void unansweredLookupKeepsTheWindowRunning();
 
 private:
     bool m_isolated = false;
@@ -119,6 +123,57 @@ void TestWeb::recognisesDottedAddresses() {
     QFETCH(QString, text);
     QFETCH(bool, dotted);
     QCOMPARE(isDottedIPv4(text), dotted);
+}
+
+void TestWeb::unansweredLookupKeepsTheWindowRunning_data() {
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<bool>("asksTheServer");
+    QTest::newRow("name server never answers") << "probe.example.com"
+                                               << "" << true;
+    QTest::newRow("hosts file still answers") << "localhost"
+                                              << "127.0.0.1" << false;
+    QTest::newRow("dotted address needs no server") << "10.0.0.5"
+                                                    << "10.0.0.5" << false;
+}
+
+// The lookup runs in a namespace of the test's own whose only name server, on
+// 127.0.0.1, reads every query and never answers; the system resolver is told to wait 30 s
+// for it. The lookup gives up after a few seconds, and a 10 ms timer on the calling
+// thread keeps ticking all the while.
+void TestWeb::unansweredLookupKeepsTheWindowRunning() {
+    QFETCH(QString, host);
+    QFETCH(QString, address);
+    QFETCH(bool, asksTheServer);
+
+    const QString reason = testing::ScratchNetns::unavailableReason();
+    if (!reason.isEmpty())
+        QSKIP(qPrintable(reason));
+    testing::ScratchNetns ns(QStringLiteral("dns"));
+    QVERIFY2(ns.isValid(), qPrintable(ns.lastError()));
+    QVERIFY2(ns.ip({"link", "set", "lo", "up"}), qPrintable(ns.lastError()));
+    QVERIFY2(ns.setNameServers({"127.0.0.1"}, "timeout:30 attempts:1"), qPrintable(ns.lastError()));
+    testing::SilentNameServer server(ns.name());
+    QVERIFY2(server.isValid(), qPrintable(server.error()));
+
+    QString output;
+    QVERIFY2(testing::runTool("ip", {"netns", "exec", ns.name(), TARVO_RESOLVE_PROBE, host},
+                              &output, {}, 60000),
+             qPrintable(output));
+    const QStringList lines = output.split('\n');
+    QVERIFY2(lines.size() >= 3, qPrintable(output));
+    const qint64 elapsed = lines[1].toLongLong();
+    const int ticks = lines[2].toInt();
+    QCOMPARE(lines[0], address);
+    if (asksTheServer) {
+        QVERIFY2(server.queries() >= 1, "the lookup never reached the name server");
+        // Bounded by a few seconds, far below the resolver's own 30 s.
+        QVERIFY2(elapsed < 10000, qPrintable(output));
+        // The timer ran throughout: a 10 ms timer over at least a second of waiting.
+        QVERIFY2(elapsed >= 1000 && ticks >= elapsed / 10 / 4, qPrintable(output));
+    } else {
+        QCOMPARE(server.queries(), 0);
+    }
 }
 
 QTEST_MAIN(TestWeb)

@@ -263,8 +263,8 @@ void TestIfTableLinux::countersAgreeWithProc() {
     const auto list = helper.Interfaces();
     const auto after = readProcNetDev();
 
-    qint32 received = 0;
-    qint32 sent = 0;
+    qint64 received = 0;
+    qint64 sent = 0;
     bool sawLoopback = false;
     for (const auto& rec : *list) {
         const QString name = trimmedName(rec->InterfaceName());
@@ -284,13 +284,18 @@ void TestIfTableLinux::countersAgreeWithProc() {
             QVERIFY(quint32(rec->OctetsSent()) - quint32(start.value(name).txBytes) >=
                     quint32(payload));
         }
-        // The totals' rule: a value that would overflow the signed 32-bit sum is left out.
-        qint32 sum = 0;
-        if (!__builtin_add_overflow(received, rec->OctetsReceived(), &sum))
-            received = sum;
-        if (!__builtin_add_overflow(sent, rec->OctetsSent(), &sum))
-            sent = sum;
+        // The full counters come with the row, from the same reading, and make the totals.
+        const auto wide = m_table->octets64(quint32(rec->InterfaceIndex()));
+        QVERIFY2(wide, qPrintable(name));
+        QVERIFY2(wide->in >= b.rxBytes && wide->in <= a.rxBytes, qPrintable(name));
+        QVERIFY2(wide->out >= b.txBytes && wide->out <= a.txBytes, qPrintable(name));
+        QCOMPARE(quint32(wide->in), quint32(rec->OctetsReceived()));
+        QCOMPARE(quint32(wide->out), quint32(rec->OctetsSent()));
+        received += qint64(wide->in);
+        sent += qint64(wide->out);
     }
+    // No such interface: no counters.
+    QVERIFY(!m_table->octets64(0));
     QVERIFY(sawLoopback);
     QCOMPARE(helper.BytesReceived(), double(received));
     QCOMPARE(helper.BytesSent(), double(sent));

@@ -31,6 +31,14 @@ FakeIfRow row(const char* name, quint32 in, quint32 out) {
     return r;
 }
 
+// A row whose table also hands over its full counters; the row carries them modulo 2^32.
+FakeIfRow wideRow(const char* name, quint32 index, quint64 in, quint64 out) {
+    FakeIfRow r = row(name, quint32(in), quint32(out));
+    r.index = index;
+    r.octets64 = platform::IfOctets64{in, out};
+    return r;
+}
+
 // Runs `body` and returns the run-time error number it raised, 0 when it raised none.
 int errorOf(const std::function<void()>& body) {
     try {
@@ -279,23 +287,34 @@ void TestStats::totals_data() {
     QTest::newRow("no rows") << std::vector<FakeIfRow>{} << 0.0 << 0.0;
     QTest::newRow("loopback and down rows count")
         << std::vector<FakeIfRow>{row("eth0", 10, 20), lo, down} << 1015.0 << 1027.0;
-    QTest::newRow("counter at 2^31 counts negative")
+    // Without full counters a row's 32-bit counters are counts, never negative.
+    QTest::newRow("counter at 2^31 is a count")
         << std::vector<FakeIfRow>{row("eth0", 100, 1), row("eth1", P31, 1)}
-        << (100.0 - 2147483648.0) << 2.0;
-    QTest::newRow("counter 0xFFFFFFFF is -1")
-        << std::vector<FakeIfRow>{row("eth0", 0xFFFFFFFFu, 5)} << -1.0 << 5.0;
-    QTest::newRow("second 2^30+2^29 is left out")
-        << std::vector<FakeIfRow>{row("a", P30 + P29, 1), row("b", P30 + P29, 1)}
-        << double(P30 + P29) << 2.0;
-    QTest::newRow("a later row that fits is still added")
-        << std::vector<FakeIfRow>{row("a", P30 + P29, 0), row("b", P30 + P29, 0), row("c", 1000, 0)}
-        << double(P30 + P29 + 1000) << 0.0;
-    QTest::newRow("sent overflows, received goes on")
-        << std::vector<FakeIfRow>{row("a", 1, 0x7FFFFFFFu), row("b", 2, 1)} << 3.0 << 2147483647.0;
-    QTest::newRow("negative overflow is left out too")
-        << std::vector<FakeIfRow>{row("a", P31, 0), row("b", P31, 0)} << -2147483648.0 << 0.0;
-    QTest::newRow("exactly 2^31-1 fits")
-        << std::vector<FakeIfRow>{row("a", 0x7FFFFFFEu, 0), row("b", 1, 0)} << 2147483647.0 << 0.0;
+        << (100.0 + 2147483648.0) << 2.0;
+    QTest::newRow("counter 0xFFFFFFFF")
+        << std::vector<FakeIfRow>{row("eth0", 0xFFFFFFFFu, 5)} << 4294967295.0 << 5.0;
+    QTest::newRow("two rows past 2^31")
+        << std::vector<FakeIfRow>{row("a", P30 + P29, 1), row("b", P30 + P29, 1)} << 3221225472.0
+        << 2.0;
+    QTest::newRow("32-bit rows past 2^32")
+        << std::vector<FakeIfRow>{row("a", 0xFFFFFFFFu, 0), row("b", 0xFFFFFFFFu, 0),
+                                  row("c", 2, 0)}
+        << 8589934592.0 << 0.0;
+    // Full counters where the table has them: past 2^32 on one interface.
+    const quint64 GiB = quint64(1) << 30;
+    QTest::newRow("full counters of 6 GiB")
+        << std::vector<FakeIfRow>{wideRow("eth0", 2, 6 * GiB, 5 * GiB + 7)} << 6442450944.0
+        << 5368709127.0;
+    QTest::newRow("full and 32-bit rows")
+        << std::vector<FakeIfRow>{wideRow("eth0", 2, 4 * GiB + 1, 1), row("tun0", 10, 20)}
+        << 4294967307.0 << 21.0;
+    QTest::newRow("a total that would leave 64 bits leaves that row out")
+        << std::vector<FakeIfRow>{wideRow("a", 1, quint64(1) << 62, 1),
+                                  wideRow("b", 2, quint64(1) << 62, 1), wideRow("c", 3, 5, 1)}
+        << 4611686018427387909.0 << 3.0;
+    QTest::newRow("a counter beyond 63 bits is left out")
+        << std::vector<FakeIfRow>{wideRow("a", 1, quint64(1) << 63, 4), row("b", 9, 0)} << 9.0
+        << 4.0;
 }
 
 void TestStats::totals() {
@@ -311,11 +330,13 @@ void TestStats::totals() {
 }
 
 void TestStats::overflowingRowStillRecorded() {
-    FakeInterfaceTable table({row("a", P30 + P29, 0), row("b", P30 + P29, 0)});
+    FakeInterfaceTable table(
+        {wideRow("a", 1, quint64(1) << 62, 0), wideRow("b", 2, (quint64(1) << 62) + P30 + P29, 0)});
     CIpHelper helper(table);
     const auto list = helper.Interfaces();
+    // The record holds the row's 32-bit field as it stands.
     QCOMPARE(list->Item(2)->OctetsReceived(), qint32(P30 + P29));
-    QCOMPARE(helper.BytesReceived(), double(list->Item(1)->OctetsReceived()));
+    QCOMPARE(helper.BytesReceived(), double(quint64(1) << 62));
 }
 
 void TestStats::rowBecomesRecord() {

@@ -1,6 +1,8 @@
 #include "support/scratchnetns.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
 
@@ -57,8 +59,33 @@ ScratchNetns::ScratchNetns(const QString& tag) {
 }
 
 ScratchNetns::~ScratchNetns() {
-    if (m_valid)
-        runTool(QStringLiteral("ip"), {"netns", "del", m_name});
+    if (!m_valid)
+        return;
+    runTool(QStringLiteral("ip"), {"netns", "del", m_name});
+    QDir(configDir()).removeRecursively();
+}
+
+// "ip netns exec" puts the files of /etc/netns/<name>/ over those of /etc.
+QString ScratchNetns::configDir() const {
+    return QStringLiteral("/etc/netns/") + m_name;
+}
+
+bool ScratchNetns::setNameServers(const QStringList& addresses, const QString& options) {
+    if (!m_valid || !QDir().mkpath(configDir())) {
+        m_lastError = QStringLiteral("cannot make ") + configDir();
+        return false;
+    }
+    QFile file(configDir() + QStringLiteral("/resolv.conf"));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        m_lastError = file.errorString();
+        return false;
+    }
+    QByteArray text;
+    for (const QString& address : addresses)
+        text += "nameserver " + address.toLatin1() + '\n';
+    if (!options.isEmpty())
+        text += "options " + options.toLatin1() + '\n';
+    return file.write(text) == text.size();
 }
 
 bool ScratchNetns::ip(const QStringList& args) {

@@ -27,9 +27,14 @@ public:
     // "ip -n <name> args..." and "tc -n <name> args..."; the failure text in lastError().
     bool ip(const QStringList& args);
     bool tc(const QStringList& args);
+    // The resolver configuration programs see under "ip netns exec": name servers at
+    // these addresses, with the resolver's own options (e.g. "timeout:30 attempts:1").
+    bool setNameServers(const QStringList& addresses, const QString& options = {});
     const QString& lastError() const { return m_lastError; }
 
 private:
+    QString configDir() const;
+
     QString m_name;
     bool m_valid = false;
     QString m_lastError;

@@ -1,5 +1,7 @@
 #include "controls/progressbar/ucprogressbar.h"
 
+#include "controls/progressbar/ucprogressbaraccessible.h"
+
 #include "runtime/errors.h"
 #include "runtime/numbers.h"
 #include "runtime/units.h"
@@ -14,6 +16,7 @@ using runtime::ErrorCode;
 ucProgressBar::ucProgressBar(QWidget* parent)
     : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    installProgressBarAccessibility();
     m_surface.setPresenter([this](const QRegion& region) { update(region); });
     // Usable on its own; a host runs InitProperties or ReadProperties with its font.
     InitProperties(forms::ambientFont());
@@ -28,6 +31,7 @@ void ucProgressBar::setValue(int value) {
     if (m_model.value == m_lastValue)
         return;
     m_lastValue = m_model.value;
+    notifyProgressBarValue(this, m_model.value);
     emit Change();
     // Handlers may have changed the bar, so each test looks at the fields afresh.
     if (m_model.value == m_model.max)

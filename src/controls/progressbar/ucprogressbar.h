@@ -74,6 +74,7 @@ public:
     void ReadProperties(const forms::PropertyBag& bag, const forms::Font& ambient);
     void WriteProperties(forms::PropertyBag& bag) const;
 
+    const ProgressBarModel& model() const { return m_model; }
     forms::Surface& surface() { return m_surface; }
     const forms::Surface& surface() const { return m_surface; }
     const ProgressBarPainter& painter() const { return m_painter; }

@@ -1,6 +1,7 @@
 #include "controls/progressbar/ucprogressbar.h"
 
 #include "controls/progressbar/cursorshape.h"
+#include "controls/propertyreaders.h"
 #include "runtime/errors.h"
 #include "runtime/numbers.h"
 
@@ -14,34 +15,6 @@ using runtime::ErrorCode;
 namespace {
 
 constexpr forms::OleColor DefaultFontColor = forms::syscolour::ButtonText;
-
-qint64 readNumber(const forms::PropertyBag& bag, const QString& key, qint64 defaultValue) {
-    const QVariant stored = bag.read(key, defaultValue);
-    bool ok = false;
-    const qint64 number = stored.toLongLong(&ok);
-    if (!ok)
-        runtime::raise(ErrorCode::InvalidPropertyValue, key);
-    return number;
-}
-
-qint32 readInt32(const forms::PropertyBag& bag, const QString& key, qint32 defaultValue) {
-    return runtime::narrowInt32(readNumber(bag, key, defaultValue));
-}
-
-// Colours are 32-bit values; a system colour may be stored signed or unsigned.
-forms::OleColor readColour(const forms::PropertyBag& bag, const QString& key,
-                           forms::OleColor defaultValue) {
-    const qint64 number = readNumber(bag, key, qint32(defaultValue));
-    if (number < qint64(INT32_MIN) || number > qint64(UINT32_MAX))
-        runtime::raise(ErrorCode::Overflow, key);
-    return forms::OleColor(quint64(number) & 0xFFFFFFFFu);
-}
-
-void writePicture(forms::PropertyBag& bag, const QString& key, const forms::Picture& picture) {
-    // The default is no picture, and a default is not stored.
-    if (!forms::isEmpty(picture))
-        bag.writePicture(key, picture);
-}
 
 } // namespace
 

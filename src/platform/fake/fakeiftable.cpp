@@ -53,7 +53,17 @@ quint32 FakeInterfaceTable::getIfTable(quint8* table, quint32* size, bool) {
     }
     ++m_fetches;
     std::memcpy(table, bytes.constData(), std::min(announced, full));
+    m_fetchedOctets.clear();
+    for (const FakeIfRow& row : m_rows)
+        m_fetchedOctets.emplace_back(row.index, row.octets64);
     return NoError;
+}
+
+std::optional<IfOctets64> FakeInterfaceTable::octets64(quint32 index) const {
+    for (const auto& [rowIndex, octets] : m_fetchedOctets)
+        if (rowIndex == index)
+            return octets;
+    return std::nullopt;
 }
 
 } // namespace tarvo::platform

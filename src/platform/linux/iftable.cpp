@@ -21,7 +21,8 @@
 
 // The interface table from rtnetlink: one RTM_GETLINK dump per call, written in the
 // system table's byte layout (4-byte row count, 860-byte rows). Counters are the kernel's
-// 64-bit counters taken modulo 2^32, as the 32-bit table wraps them.
+// 64-bit counters taken modulo 2^32, as the 32-bit table wraps them; the octet counters
+// are also handed over whole (octets64).
 
 namespace tarvo::platform {
 
@@ -282,11 +283,23 @@ public:
 
         put(table, 0, quint32(m_links.size()));
         quint8* row = table + IfTableHeaderBytes;
+        m_written.clear();
         for (const Link& link : m_links) {
             writeRow(row, link, factsFor(link));
             row += IfRowBytes;
+            // Kernels without IFLA_STATS64 count in 32 bits: nothing more to hand over.
+            if (link.haveStats64)
+                m_written.push_back(
+                    {quint32(link.index), {link.stats.rx_bytes, link.stats.tx_bytes}});
         }
         return NoError;
+    }
+
+    std::optional<IfOctets64> octets64(quint32 index) const override {
+        for (const Written& w : m_written)
+            if (w.index == index)
+                return w.octets;
+        return std::nullopt;
     }
 
 private:
@@ -329,8 +342,15 @@ private:
 
     static constexpr std::chrono::milliseconds ReuseWindow{10};
 
+    // The full octet counters of the rows of the last fetch.
+    struct Written {
+        quint32 index = 0;
+        IfOctets64 octets;
+    };
+
     NetlinkSocket m_socket;
     std::vector<Link> m_links;
+    std::vector<Written> m_written;
     bool m_queried = false;
     std::chrono::steady_clock::time_point m_queriedAt;
     std::vector<SysfsFacts> m_facts;

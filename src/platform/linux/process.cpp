@@ -1,13 +1,12 @@
 #include "platform/process.h"
 
-#include <QCoreApplication>
+#include "platform/linux/waitreadable.h"
+
 #include <QFile>
-#include <QSocketNotifier>
 
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
-#include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -85,24 +84,9 @@ public:
         return buffer;
     }
 
-    void waitForOutput() override {
-        if (readable() || QCoreApplication::instance() == nullptr)
-            return;
-        // The notifier wakes the message loop when the pipe has data or is closed.
-        QSocketNotifier notifier(m_fd, QSocketNotifier::Read);
-        bool ready = false;
-        QObject::connect(&notifier, &QSocketNotifier::activated, [&ready] { ready = true; });
-        while (!ready && !readable())
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
+    void waitForOutput() override { linux_::waitReadable(m_fd); }
 
 private:
-    // Data, or the end of the output, is there: a read would not block.
-    bool readable() const {
-        pollfd request{m_fd, POLLIN, 0};
-        return ::poll(&request, 1, 0) > 0;
-    }
-
     int m_fd;
     pid_t m_pid;
 };

@@ -1,14 +1,63 @@
 #include "platform/resolver.h"
 
+#include "platform/linux/waitreadable.h"
+
 #include <netdb.h>
 #include <netinet/in.h>
+#include <sys/eventfd.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
+#include <atomic>
 #include <cstring>
+#include <system_error>
+#include <thread>
 
 namespace tarvo::platform {
 
 namespace {
+
+// The system resolver's blocking call; thread-safe.
+std::optional<IPv4Address> lookUp(const QByteArray& host) {
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM; // one entry per address
+    addrinfo* found = nullptr;
+    if (::getaddrinfo(host.constData(), nullptr, &hints, &found) != 0 || found == nullptr)
+        return std::nullopt;
+    std::optional<IPv4Address> address;
+    for (const addrinfo* entry = found; entry != nullptr; entry = entry->ai_next) {
+        if (entry->ai_family != AF_INET || entry->ai_addrlen < sizeof(sockaddr_in))
+            continue;
+        sockaddr_in in;
+        std::memcpy(&in, entry->ai_addr, sizeof in);
+        IPv4Address bytes;
+        std::memcpy(bytes.data(), &in.sin_addr.s_addr, bytes.size()); // network order
+        address = bytes;
+        break;
+    }
+    ::freeaddrinfo(found);
+    return address;
+}
+
+// One lookup, shared by the caller and the thread that runs it: a caller that gives up
+// leaves it to the thread, which finishes on its own and frees it.
+struct Lookup {
+    explicit Lookup(QByteArray name)
+        : host(std::move(name))
+        , wake(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
+    ~Lookup() {
+        if (wake >= 0)
+            ::close(wake);
+    }
+    Lookup(const Lookup&) = delete;
+    Lookup& operator=(const Lookup&) = delete;
+
+    const QByteArray host;
+    const int wake; // readable once the answer is there
+    std::optional<IPv4Address> address;
+    std::atomic<bool> done{false};
+};
 
 class AddrInfoResolver final : public IHostResolver {
 public:
@@ -16,25 +65,26 @@ public:
         // A NUL inside would silently resolve a different, shorter name.
         if (host.isEmpty() || host.contains('\0'))
             return std::nullopt;
-        addrinfo hints{};
-        hints.ai_family = AF_INET;
-        hints.ai_socktype = SOCK_STREAM; // one entry per address
-        addrinfo* found = nullptr;
-        if (::getaddrinfo(host.constData(), nullptr, &hints, &found) != 0 || found == nullptr)
+        const auto deadline = std::chrono::steady_clock::now() + LookupBound;
+        auto lookup = std::make_shared<Lookup>(host);
+        if (lookup->wake < 0)
             return std::nullopt;
-        std::optional<IPv4Address> address;
-        for (const addrinfo* entry = found; entry != nullptr; entry = entry->ai_next) {
-            if (entry->ai_family != AF_INET || entry->ai_addrlen < sizeof(sockaddr_in))
-                continue;
-            sockaddr_in in;
-            std::memcpy(&in, entry->ai_addr, sizeof in);
-            IPv4Address bytes;
-            std::memcpy(bytes.data(), &in.sin_addr.s_addr, bytes.size()); // network order
-            address = bytes;
-            break;
+        // The system's call cannot be bounded or cancelled, so it runs on a thread of its
+        // own while the window goes on handling its messages here.
+        try {
+            std::thread([lookup] {
+                lookup->address = lookUp(lookup->host);
+                lookup->done.store(true, std::memory_order_release);
+                const quint64 one = 1;
+                [[maybe_unused]] const auto written = ::write(lookup->wake, &one, sizeof one);
+            }).detach();
+        } catch (const std::system_error&) {
+            return std::nullopt;
         }
-        ::freeaddrinfo(found);
-        return address;
+        linux_::waitReadable(lookup->wake, deadline);
+        if (!lookup->done.load(std::memory_order_acquire))
+            return std::nullopt; // no answer in time: as if the name did not resolve
+        return lookup->address;
     }
 };
 

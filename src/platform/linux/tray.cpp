@@ -3,25 +3,32 @@
 #include "runtime/codepage.h"
 
 #include <QCoreApplication>
+#include <QPointer>
 #include <QSystemTrayIcon>
 
 namespace tarvo::platform {
 namespace {
 
 // The notification area through QSystemTrayIcon. Qt re-docks the icon by itself when
-// the notification area host restarts.
+// the notification area host restarts. The icon belongs to the record's window: it goes
+// when the window goes.
 class QtTrayIcon final : public ITrayIcon {
 public:
+    QtTrayIcon() = default;
+    ~QtTrayIcon() override { delete m_icon; }
+    QtTrayIcon(const QtTrayIcon&) = delete;
+    QtTrayIcon& operator=(const QtTrayIcon&) = delete;
+
     bool notify(NotifyAction action, const NotifyIconData& data) override {
         switch (action) {
         case NotifyAction::Add:
             if (m_icon)
                 return false;
-            m_icon = std::make_unique<QSystemTrayIcon>();
+            m_icon = new QSystemTrayIcon(data.window.data());
             m_window = data.window;
             m_callbackMessage = data.callbackMessage;
             QObject::connect(
-                m_icon.get(), &QSystemTrayIcon::activated,
+                m_icon, &QSystemTrayIcon::activated,
                 [this](QSystemTrayIcon::ActivationReason reason) { activated(reason); });
             apply(data);
             m_icon->show();
@@ -35,7 +42,7 @@ public:
             if (!m_icon)
                 return false;
             m_icon->hide();
-            m_icon.reset();
+            delete m_icon;
             return true;
         }
         return false;
@@ -64,7 +71,7 @@ private:
         }
     }
 
-    std::unique_ptr<QSystemTrayIcon> m_icon;
+    QPointer<QSystemTrayIcon> m_icon;
     QPointer<QWidget> m_window;
     int m_callbackMessage = 0;
 };

@@ -91,6 +91,9 @@ private slots:
     void mousePointerIs16Bit();
     void propertyBagRoundTrip();
     void defaultsWriteNothing();
+    void absentKeysReadAsDefaults();
+    void storedNumbersAreConverted_data();
+    void storedNumbersAreConverted();
 
 private:
     // The main window's bar 0, loaded the way the main window loads it.
@@ -547,6 +550,86 @@ void TestProgressBar::defaultsWriteNothing() {
     forms::PropertyBag bag;
     bar.WriteProperties(bag);
     QCOMPARE(bag.size(), 0);
+}
+
+void TestProgressBar::absentKeysReadAsDefaults() {
+    // A bar that holds other values first, so that nothing passes by being left alone.
+    const auto bar = bar0(500);
+    bar->setOrientation(OrientationVertical);
+    bar->setEnabled(false);
+    bar->setMousePointer(2);
+    bar->setMouseIcon(forms::PictureObject::fromImage(solid({16, 16}, Ink)));
+    const forms::Font ambient =
+        forms::makeFont({QStringLiteral("Tahoma"), 11.0, 700, forms::CharsetAnsi});
+
+    forms::PropertyBag bag;
+    bag.setRaw(QStringLiteral("_extentx"), 4630); // the host's own keys only
+    bar->ReadProperties(bag, ambient);
+    QCOMPARE(bar->CaptionCustom(), QString());
+    QCOMPARE(bar->CaptionFormat(), 0);
+    QCOMPARE(bar->Max(), 100);
+    QCOMPARE(bar->Min(), 0);
+    QCOMPARE(bar->Orientation(), 0);
+    QCOMPARE(bar->Value(), 0);
+    QVERIFY(bar->Enabled());
+    QCOMPARE(bar->FontColor(), forms::OleColor(0x80000012));
+    QVERIFY(bar->MouseIcon() && bar->MouseIcon()->type() == forms::PictureType::None);
+    QVERIFY(bar->BarFont() && *bar->BarFont() == *ambient);
+    QVERIFY(bar->BarPictureFore() && bar->BarPictureFore()->type() == forms::PictureType::None);
+    QVERIFY(bar->BarPictureBack() && bar->BarPictureBack()->type() == forms::PictureType::None);
+    QCOMPARE(bar->MousePointer(), qint16(0));
+    QCOMPARE(bar->Span(), 100);
+    QCOMPARE(bar->LastValue(), 0);
+}
+
+// error: 0 when loading succeeds, else the error number loading fails with.
+void TestProgressBar::storedNumbersAreConverted_data() {
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QVariant>("stored");
+    QTest::addColumn<qint64>("expected");
+    QTest::addColumn<int>("error");
+    QTest::newRow("Max, half to even down") << "max" << QVariant(1002.5) << qint64(1002) << 0;
+    QTest::newRow("Max, half to even up") << "max" << QVariant(1003.5) << qint64(1004) << 0;
+    QTest::newRow("Value, half to even") << "Value" << QVariant(2.5) << qint64(2) << 0;
+    QTest::newRow("Min as text") << "Min" << QVariant(QStringLiteral("-20")) << qint64(-20) << 0;
+    QTest::newRow("system colour stored unsigned")
+        << "FontColor" << QVariant(2147483666.0) << qint64(0x80000012) << 0;
+    QTest::newRow("MousePointer, half to even")
+        << "MousePointer" << QVariant(6.5) << qint64(6) << 0;
+    QTest::newRow("Value that is no number")
+        << "Value" << QVariant(QStringLiteral("abc")) << qint64(0) << 380;
+    QTest::newRow("Enabled that is no flag")
+        << "Enabled" << QVariant(QStringLiteral("abc")) << qint64(0) << 380;
+    QTest::newRow("CaptionFormat as a map")
+        << "CaptionFormat" << QVariant(QVariantMap{{QStringLiteral("a"), 1}}) << qint64(0) << 380;
+    QTest::newRow("Max beyond 32 bits") << "Max" << QVariant(5e12) << qint64(0) << 6;
+    QTest::newRow("MousePointer beyond 16 bits")
+        << "MousePointer" << QVariant(40000) << qint64(0) << 6;
+}
+
+void TestProgressBar::storedNumbersAreConverted() {
+    QFETCH(QString, key);
+    QFETCH(QVariant, stored);
+    QFETCH(qint64, expected);
+    QFETCH(int, error);
+    forms::PropertyBag bag = bag0();
+    bag.setRaw(key, stored);
+    ucProgressBar bar;
+    try {
+        bar.ReadProperties(bag, forms::ambientFont());
+        QCOMPARE(error, 0);
+    } catch (const RuntimeError& e) {
+        QCOMPARE(e.number(), error);
+        return;
+    }
+    const QString k = key.toLower();
+    const qint64 got = k == u"max"            ? bar.Max()
+                       : k == u"min"          ? bar.Min()
+                       : k == u"value"        ? bar.Value()
+                       : k == u"fontcolor"    ? qint64(bar.FontColor())
+                       : k == u"mousepointer" ? bar.MousePointer()
+                                              : -1;
+    QCOMPARE(got, expected);
 }
 
 QTEST_MAIN(TestProgressBar)

@@ -1,0 +1,351 @@
+// The Qt web pane against a local HTTP server on 127.0.0.1.
+#include "platform/web/paneview.h"
+#include "platform/web/qtwebpane.h"
+#include "runtime/errors.h"
+#include "support/httpserver.h"
+
+#include <QBuffer>
+#include <QDesktopServices>
+#include <QSignalSpy>
+#include <QStringDecoder>
+#include <QStringEncoder>
+#include <QTest>
+#include <QTextDocument>
+
+#include <memory>
+
+using namespace tarvo;
+using namespace tarvo::platform;
+using namespace tarvo::platform::web;
+using tarvo::testing::LocalHttpServer;
+
+Q_DECLARE_METATYPE(LocalHttpServer::Response)
+
+namespace {
+
+const QString Marker = QStringLiteral("<TITLE>kiv</TITLE>");
+
+QByteArray gbk(const QString& text) {
+    QStringEncoder encoder("GBK");
+    return encoder.encode(text);
+}
+
+// Records the URLs the desktop would open.
+class LinkCatcher final : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public slots:
+    void open(const QUrl& url) { opened << url; }
+};
+
+} // namespace
+
+class TestWebPane final : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void noDocumentBeforeANavigation();
+    void documents_data();
+    void documents();
+    void failuresLoadTheErrorPage_data();
+    void failuresLoadTheErrorPage();
+    void redirectsUpToFive_data();
+    void redirectsUpToFive();
+    void framesCompleteEachThenThePage();
+    void framesAreLimited();
+    void imagesOnlyFromThePagesHost();
+    void nothingIsLoadedFromElsewhere();
+    void scriptsAreNeverShown();
+    void linksOpenTheDesktopBrowser();
+    void navigatingFromAHandlerIsSafe();
+
+private:
+    // Navigates to path and waits until `completions` documents completed.
+    QList<QString> navigate(const QString& path, int completions = 1);
+
+    std::unique_ptr<QWidget> m_host;
+    std::unique_ptr<LocalHttpServer> m_server;
+    QtWebPane* m_pane = nullptr;
+    WebPaneLimits m_limits;
+};
+
+void TestWebPane::init() {
+    m_server = std::make_unique<LocalHttpServer>();
+    QVERIFY(m_server->listen());
+    m_host = std::make_unique<QWidget>();
+    m_host->resize(728, 90);
+    m_limits = WebPaneLimits{};
+    m_limits.timeout = std::chrono::milliseconds(1500); // the real one is 15 s
+    m_pane = new QtWebPane(m_limits, m_host.get());
+    m_pane->widget()->resize(728, 90);
+}
+
+void TestWebPane::cleanup() {
+    m_host.reset();
+    m_server.reset();
+}
+
+QList<QString> TestWebPane::navigate(const QString& path, int completions) {
+    QSignalSpy spy(m_pane, &IWebPane::DocumentComplete);
+    m_pane->Navigate(m_server->origin() + path);
+    QList<QString> urls;
+    // Every case ends well within the injected time-out.
+    for (int i = 0; i < 100 && spy.count() < completions; ++i)
+        spy.wait(100);
+    // Anything beyond the expected completions would arrive now.
+    QTest::qWait(50);
+    for (const auto& args : spy)
+        urls << args.at(0).toString();
+    return urls;
+}
+
+void TestWebPane::noDocumentBeforeANavigation() {
+    try {
+        m_pane->documentElementInnerHtml();
+        QFAIL("a pane without a document gave markup");
+    } catch (const runtime::RuntimeError& error) {
+        QCOMPARE(error.number(), 91);
+    }
+}
+
+void TestWebPane::documents_data() {
+    QTest::addColumn<LocalHttpServer::Response>("response");
+    QTest::addColumn<QString>("contains");
+    QTest::addColumn<bool>("marker");
+
+    const auto html = [](const QByteArray& body, const QByteArray& type = "text/html") {
+        return LocalHttpServer::Response{200, type, body, {}};
+    };
+    QTest::newRow("marker page")
+        << html("<html><head><title>kiv</title></head><body>x</body></html>")
+        << "<HEAD><TITLE>kiv</TITLE></HEAD><BODY>x</BODY>" << true;
+    QTest::newRow("upper-case tags")
+        << html("<HTML><HEAD><TITLE>kiv</TITLE></HEAD></HTML>") << "<TITLE>kiv</TITLE>" << true;
+    QTest::newRow("title KIV") << html("<title>KIV</title>") << "<TITLE>KIV</TITLE>" << false;
+    QTest::newRow("title with blanks")
+        << html("<title> kiv </title>") << "<TITLE> kiv </TITLE>" << false;
+    QTest::newRow("GBK by header")
+        << html("<title>kiv</title><p>" + gbk(QStringLiteral("网络信息")) + "</p>",
+                "text/html; charset=GBK")
+        << "<P>网络信息</P>" << true;
+    QTest::newRow("GB2312 by meta")
+        << html("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=gb2312\">"
+                "<title>kiv</title><p>" +
+                gbk(QStringLiteral("欢迎")) + "</p>")
+        << "<P>欢迎</P>" << true;
+    QTest::newRow("UTF-8 otherwise")
+        << html(QStringLiteral("<p>欢迎</p>").toUtf8()) << "<P>欢迎</P>" << false;
+    QTest::newRow("invalid bytes in GBK")
+        << html("<title>kiv</title><p>\x81\xFF\xFE</p>", "text/html; charset=gbk") << "<P>" << true;
+    QTest::newRow("binary as HTML")
+        << html(QByteArray("\x00\x01\xFF<\x89PNG\x1A", 10)) << "<BODY>" << false;
+    QTest::newRow("truncated") << html("<html><head><title>kiv</title></head><body><p><a hr")
+                               << "<TITLE>kiv</TITLE>" << true;
+    QTest::newRow("10,000 levels of nesting")
+        << html("<title>kiv</title>" + QByteArray("<div>").repeated(10000) + "deep") << "deep"
+        << true;
+    QTest::newRow("no content type")
+        << html("<title>kiv</title>", "") << "<TITLE>kiv</TITLE>" << true;
+}
+
+void TestWebPane::documents() {
+    QFETCH(LocalHttpServer::Response, response);
+    QFETCH(QString, contains);
+    QFETCH(bool, marker);
+    m_server->route("/page", response);
+
+    const QList<QString> completed = navigate(QStringLiteral("/page"));
+    QCOMPARE(completed.size(), 1);
+    const QString html = m_pane->documentElementInnerHtml();
+    QVERIFY2(html.contains(contains), qPrintable(html));
+    QCOMPARE(html.contains(Marker), marker);
+}
+
+void TestWebPane::failuresLoadTheErrorPage_data() {
+    QTest::addColumn<LocalHttpServer::Response>("response");
+
+    const QByteArray marked = "<title>kiv</title>";
+    QTest::newRow("404") << LocalHttpServer::Response{404, "text/html", marked, {}};
+    QTest::newRow("500") << LocalHttpServer::Response{500, "text/html", marked, {}};
+    QTest::newRow("5 MiB page") << LocalHttpServer::Response{
+        200, "text/html", marked + QByteArray(5 << 20, 'x'), {}};
+    LocalHttpServer::Response unsized{200, "text/html", marked + QByteArray(5 << 20, 'x'), {}};
+    unsized.noLength = true;
+    QTest::newRow("5 MiB page without a length") << unsized;
+    QTest::newRow("slow past the time-out")
+        << LocalHttpServer::Response{200, "text/html", marked, {}, 0, true};
+    QTest::newRow("one byte a tick")
+        << LocalHttpServer::Response{200, "text/html", marked + QByteArray(400, ' '), {}, 10};
+    LocalHttpServer::Response headerLine;
+    headerLine.endless = "HTTP/1.1 200 OK\r\nX-Long: " + QByteArray(64 << 10, 'a');
+    QTest::newRow("endless header line") << headerLine;
+    LocalHttpServer::Response headers;
+    headers.endless = "HTTP/1.1 200 OK\r\n" + QByteArray("X-Many: b\r\n").repeated(4096);
+    QTest::newRow("endless headers") << headers;
+    QTest::newRow("not HTML") << LocalHttpServer::Response{200, "image/png", marked, {}};
+    QTest::newRow("redirect loop")
+        << LocalHttpServer::Response{302, "text/html", {}, {{"Location", "/page"}}};
+    QTest::newRow("redirect off plain HTTP")
+        << LocalHttpServer::Response{302, "text/html", {}, {{"Location", "ftp://127.0.0.1/x"}}};
+}
+
+void TestWebPane::failuresLoadTheErrorPage() {
+    QFETCH(LocalHttpServer::Response, response);
+    m_server->route("/page", response);
+
+    const QList<QString> completed = navigate(QStringLiteral("/page"));
+    QCOMPARE(completed.size(), 1);
+    const QString html = m_pane->documentElementInnerHtml();
+    QVERIFY2(html.contains(QLatin1String("<TITLE>")), qPrintable(html));
+    QVERIFY(!html.contains(Marker));
+    // The error page is shown, not a part of the failed one.
+    const auto* view = static_cast<PaneView*>(m_pane->widget());
+    QVERIFY(!view->toPlainText().isEmpty());
+    QVERIFY(view->toPlainText().size() < 1000);
+}
+
+void TestWebPane::redirectsUpToFive_data() {
+    QTest::addColumn<int>("hops");
+    QTest::addColumn<bool>("arrives");
+    QTest::newRow("five redirects") << 5 << true;
+    QTest::newRow("six redirects") << 6 << false;
+}
+
+void TestWebPane::redirectsUpToFive() {
+    QFETCH(int, hops);
+    QFETCH(bool, arrives);
+    for (int i = 0; i < hops; ++i)
+        m_server->route("/hop" + QByteArray::number(i),
+                        {301, "text/html", {}, {{"Location", "/hop" + QByteArray::number(i + 1)}}});
+    m_server->page("/hop" + QByteArray::number(hops), "<title>kiv</title>");
+
+    QCOMPARE(navigate(QStringLiteral("/hop0")).size(), 1);
+    QCOMPARE(m_pane->documentElementInnerHtml().contains(Marker), arrives);
+}
+
+void TestWebPane::framesCompleteEachThenThePage() {
+    m_server->page("/frames", "<html><head><title>top</title></head><frameset cols=\"50%,50%\">"
+                              "<frame src=\"/left\"><frame src=\"/right\"></frameset></html>");
+    m_server->page("/left", "<title>kiv</title><p>left side</p>");
+    m_server->route("/right", {404, "text/html", "gone", {}});
+
+    QSignalSpy spy(m_pane, &IWebPane::DocumentComplete);
+    QStringList seen; // the top-level markup at each completion
+    connect(m_pane, &IWebPane::DocumentComplete, this,
+            [&] { seen << m_pane->documentElementInnerHtml(); });
+    const QList<QString> completed = navigate(QStringLiteral("/frames"), 3);
+    QCOMPARE(completed.size(), 3);
+    QCOMPARE(completed.last(), m_server->origin() + QStringLiteral("/frames"));
+    QCOMPARE(QSet<QString>(completed.begin(), completed.end() - 1),
+             (QSet<QString>{m_server->origin() + "/left", m_server->origin() + "/right"}));
+    QCOMPARE(seen.size(), 3);
+    for (const QString& html : seen) {
+        QVERIFY(html.contains(QLatin1String("<TITLE>top</TITLE>")));
+        QVERIFY(!html.contains(Marker)); // the frame's title is not the page's
+    }
+    const auto* view = static_cast<PaneView*>(m_pane->widget());
+    QVERIFY(view->toPlainText().contains(QLatin1String("left side")));
+}
+
+void TestWebPane::framesAreLimited() {
+    // The same server under another name is another host.
+    QByteArray page =
+        "<title>top</title><iframe src=\"http://localhost:" + QByteArray::number(m_server->port()) +
+        "/elsewhere\"></iframe>";
+    page += "<iframe src=\"http://127.0.0.1:" + QByteArray::number(m_server->port() + 1) +
+            "/port\"></iframe>";
+    for (int i = 0; i < 10; ++i) {
+        page += "<iframe src=\"/f" + QByteArray::number(i) + "\"></iframe>";
+        m_server->page("/f" + QByteArray::number(i), "<iframe src=\"/deeper\"></iframe>");
+    }
+    m_server->page("/page", page);
+    m_server->page("/elsewhere", "<title>kiv</title>");
+
+    const QList<QString> completed = navigate(QStringLiteral("/page"), 9);
+    QCOMPARE(completed.size(), 8 + 1);
+    QCOMPARE(m_server->requests().size(), 1 + 8);
+    QVERIFY(!m_server->requests().contains("/deeper"));
+    QVERIFY(!m_server->requests().contains("/elsewhere"));
+}
+
+void TestWebPane::imagesOnlyFromThePagesHost() {
+    QImage red(20, 20, QImage::Format_RGB32);
+    red.fill(QColor(255, 0, 0));
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    red.save(&buffer, "PNG");
+    m_server->route("/red.png", {200, "image/png", png, {}});
+    m_server->route("/blue.png", {200, "image/png", png, {}});
+    m_server->page("/page", "<body><img src=\"red.png\" width=20 height=20>"
+                            "<img src=\"http://localhost:" +
+                                QByteArray::number(m_server->port()) + "/blue.png\"></body>");
+
+    QCOMPARE(navigate(QStringLiteral("/page")).size(), 1);
+    QCOMPARE(m_server->requests(), (QList<QByteArray>{"/page", "/red.png"}));
+    QWidget* view = m_pane->widget();
+    view->show();
+    const QImage shot = view->grab().toImage();
+    QCOMPARE(QColor(shot.pixel(10, 10)), QColor(255, 0, 0));
+}
+
+void TestWebPane::nothingIsLoadedFromElsewhere() {
+    auto* view = static_cast<PaneView*>(m_pane->widget());
+    QVERIFY(
+        view->loadResource(QTextDocument::ImageResource, QUrl("file:///etc/hostname")).isNull());
+    QVERIFY(view->loadResource(QTextDocument::StyleSheetResource, QUrl("/etc/hostname")).isNull());
+    QVERIFY(view->loadResource(QTextDocument::HtmlResource, QUrl("file:///etc/hostname")).isNull());
+}
+
+void TestWebPane::scriptsAreNeverShown() {
+    m_server->page("/page",
+                   "<script>document.write('written')</script><p onclick=\"x()\">shown</p>");
+    QCOMPARE(navigate(QStringLiteral("/page")).size(), 1);
+    const auto* view = static_cast<PaneView*>(m_pane->widget());
+    QCOMPARE(view->toPlainText().trimmed(), QStringLiteral("shown"));
+    QVERIFY(!view->toHtml().contains(QLatin1String("onclick")));
+}
+
+void TestWebPane::linksOpenTheDesktopBrowser() {
+    LinkCatcher catcher;
+    QDesktopServices::setUrlHandler(QStringLiteral("http"), &catcher, "open");
+    m_server->page("/page", "<title>kiv</title><a href=\"/more?x=1\">more</a>");
+    QCOMPARE(navigate(QStringLiteral("/page")).size(), 1);
+
+    auto* view = static_cast<PaneView*>(m_pane->widget());
+    const QString anchor = view->document()->toHtml();
+    QVERIFY2(anchor.contains(m_server->origin() + "/more?x=1"), qPrintable(anchor));
+    emit view->anchorClicked(QUrl(m_server->origin() + "/more?x=1"));
+    emit view->anchorClicked(QUrl(QStringLiteral("file:///etc/hostname")));
+    QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
+
+    QCOMPARE(catcher.opened, (QList<QUrl>{QUrl(m_server->origin() + "/more?x=1")}));
+    QVERIFY(view->toPlainText().contains(QLatin1String("more")));
+    QCOMPARE(m_server->requests(), (QList<QByteArray>{"/page"}));
+}
+
+void TestWebPane::navigatingFromAHandlerIsSafe() {
+    m_server->page("/frames", "<frameset><frame src=\"/a\"><frame src=\"/b\"></frameset>");
+    m_server->page("/a", "a");
+    m_server->page("/b", "b");
+    m_server->page("/next", "<title>kiv</title>");
+    int calls = 0;
+    connect(m_pane, &IWebPane::DocumentComplete, this, [&] {
+        if (++calls == 1)
+            m_pane->Navigate(m_server->origin() + "/next");
+    });
+    QSignalSpy spy(m_pane, &IWebPane::DocumentComplete);
+    m_pane->Navigate(m_server->origin() + "/frames");
+    QTRY_COMPARE(spy.count(), 2); // the first frame, then the new page
+    QTest::qWait(200);
+    QCOMPARE(spy.count(), 2); // the old page's second frame and the old page never
+    QCOMPARE(spy.last().at(0).toString(), m_server->origin() + "/next");
+    QVERIFY(m_pane->documentElementInnerHtml().contains(Marker));
+}
+
+QTEST_MAIN(TestWebPane)
+#include "test_webpane.moc"
