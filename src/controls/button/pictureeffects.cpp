@@ -199,10 +199,7 @@ Rect placePicture(const PicturePlacement& p) {
     if (atLeast)
         left = std::max(left, *atLeast);
 
-    Rect rect{left, top, left + PW, top + PH};
-    if (p.pressed)
-        rect = moved(rect, 1, 1);
-    return rect;
+    return Rect{left, top, left + PW, top + PH};
 }
 
 int effectFor(const BlendSettings& s) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "controls/button/buttonmodel.h"
 #include "forms/colour.h"
 #include "forms/gdi.h"
 #include "forms/picture.h"
@@ -13,11 +14,6 @@
 #include <span>
 
 namespace tarvo::button {
-
-// The button's visual states as it stores them.
-inline constexpr int StateNormal = 0;
-inline constexpr int StateHot = 1;
-inline constexpr int StateDown = 2;
 
 // Picture effects (PictureEffectOnOver, PictureEffectOnDown); other values act as none.
 inline constexpr int EffectNone = 0;
@@ -50,12 +46,11 @@ struct PicturePlacement {
     int pictureAlign = 1;
     QSize picture;         // PW x PH
     bool dropDown = false; // a drop-down symbol or separator is shown
-    bool pressed = false;  // pressed in a style whose content moves when pressed
 };
 
 // PictureRect for the placement: by PictureAlign, centred when the caption is blank or
-// the alignment is 4, moved left to make room for a drop-down symbol, and by (1, 1)
-// when pressed.
+// the alignment is 4, moved left to make room for a drop-down symbol. (A pressed button
+// then moves it with the rest of its content, see contentMovesWhenPressed.)
 forms::gdi::Rect placePicture(const PicturePlacement& placement);
 
 // What compositing needs of the button besides the picture itself.

@@ -61,17 +61,16 @@ void PopupMenu::unset() {
     m_menu = nullptr;
     m_defaultItem = nullptr;
     m_set = false;
-    m_shown = false;
 }
 
-PopupMenu::Outcome PopupMenu::open(QWidget& control) {
+PopupMenu::Outcome PopupMenu::open(QWidget& control, bool& popupShown, bool& skipNextLeave) {
     if (!m_set || !m_menu)
         return Outcome::NotOpened;
     // Opening the menu takes the pointer from the button; that leave must not count.
-    m_skipNextLeave = true;
+    skipNextLeave = true;
     const std::optional<PopupPosition> position = popupPosition(m_align, m_flags, control.size());
     if (!position) {
-        m_skipNextLeave = false;
+        skipNextLeave = false;
         return Outcome::NotOpened;
     }
     m_flags = position->flags;
@@ -86,30 +85,18 @@ PopupMenu::Outcome PopupMenu::open(QWidget& control) {
     const QPointer<QWidget> alive(&control);
     menu.exec(menuTopLeft(anchor, position->flags, menu.sizeHint()));
     if (!alive)
-        return Outcome::ClosedElsewhere;
+        return Outcome::ControlEnded;
     // The menu and its items belong to the host; its own default comes back.
     if (m_menu && m_defaultItem)
         m_menu->setDefaultAction(previousDefault);
 
     if (m_widgetUnderCursor && m_widgetUnderCursor() == &control) {
-        m_shown = true;
+        popupShown = true;
         return Outcome::ClosedOverControl;
     }
-    m_shown = false;
-    m_skipNextLeave = false;
+    popupShown = false;
+    skipNextLeave = false;
     return Outcome::ClosedElsewhere;
-}
-
-bool PopupMenu::absorbLeave() {
-    if (!m_set)
-        return false;
-    if (m_skipNextLeave) {
-        m_skipNextLeave = false;
-        m_shown = true;
-        return true;
-    }
-    m_shown = false;
-    return false;
 }
 
 } // namespace tarvo::button

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "controls/button/popupleave.h"
+
 #include <QAction>
 #include <QMenu>
 #include <QPoint>
@@ -27,13 +29,14 @@ std::optional<PopupPosition> popupPosition(int align, int flags, QSize client);
 // The menu's top-left corner for an anchor and the flags.
 QPoint menuTopLeft(QPoint anchor, int flags, QSize menuSize);
 
-// The popup menu attached to a button, and its bookkeeping while it is open.
+// The popup menu attached to a button, and its modal run.
 class PopupMenu final {
 public:
     enum class Outcome {
         NotOpened,         // nothing attached, or an alignment without a menu
         ClosedOverControl, // closed with the pointer on the button: counts as shown
         ClosedElsewhere,   // closed away from the button: the button returns to Normal
+        ControlEnded,      // the button was destroyed while its menu was open
     };
     using WidgetUnderCursor = std::function<QWidget*()>;
 
@@ -42,26 +45,19 @@ public:
     // SetPopupMenu: anything but a menu leaves the state as it was. Returns whether the
     // menu is now attached.
     bool set(QObject* menu, int align, int flags = 0, QAction* defaultItem = nullptr);
-    // UnsetPopupMenu.
+    // UnsetPopupMenu (the button clears its PopupShown with it).
     void unset();
 
     bool isSet() const { return m_set; }
-    bool isShown() const { return m_shown; }
-    void setShown(bool shown) { m_shown = shown; }
-    bool skipNextLeave() const { return m_skipNextLeave; }
     int align() const { return m_align; }
     int flags() const { return m_flags; }
     QMenu* menu() const { return m_menu; }
     QAction* defaultItem() const { return m_defaultItem; }
 
     // Opens the menu modally at the anchor that PopupAlign gives on control and returns
-    // when it has closed.
-    Outcome open(QWidget& control);
-
-    // The pointer left the button. While a menu is attached the leave that opening it
-    // causes is absorbed (true: the button stays as it is); any later one clears
-    // PopupShown.
-    bool absorbLeave();
+    // when it has closed, keeping the button's PopupShown and SkipNextLeave as it goes
+    // (they are not touched again once the control has ended).
+    Outcome open(QWidget& control, bool& popupShown, bool& skipNextLeave);
 
     // Which widget is under the pointer when the menu closes; replaceable for tests.
     void setWidgetUnderCursor(WidgetUnderCursor find) { m_widgetUnderCursor = std::move(find); }
@@ -72,8 +68,6 @@ private:
     int m_align = 0;
     int m_flags = 0;
     bool m_set = false;
-    bool m_shown = false;
-    bool m_skipNextLeave = false;
     WidgetUnderCursor m_widgetUnderCursor;
 };
 

@@ -38,6 +38,11 @@ struct Fixture {
     QWidget* control = new QWidget(&window);
     QMenu menu;
     PopupMenu popup;
+    // The button's bookkeeping.
+    bool shown = false;
+    bool skipNextLeave = false;
+
+    PopupMenu::Outcome open() { return popup.open(*control, shown, skipNextLeave); }
 
     Fixture() {
         window.setGeometry(200, 150, 300, 200);
@@ -112,14 +117,13 @@ private slots:
         QCOMPARE(f.popup.menu(), &f.menu);
         QCOMPARE(f.popup.align(), 3);
 
-        f.popup.setShown(true);
         f.popup.unset();
         QVERIFY(!f.popup.isSet());
-        QVERIFY(!f.popup.isShown());
         QCOMPARE(f.popup.menu(), nullptr);
         WhileOpen seen;
         closeWhenOpen(f.menu, seen);
-        QCOMPARE(f.popup.open(*f.control), PopupMenu::Outcome::NotOpened);
+        QCOMPARE(f.open(), PopupMenu::Outcome::NotOpened);
+        QVERIFY(!f.skipNextLeave);
         QCoreApplication::processEvents();
         QVERIFY(!seen.opened);
     }
@@ -137,10 +141,10 @@ private slots:
         f.popup.set(&f.menu, align, 2);
         WhileOpen seen;
         closeWhenOpen(f.menu, seen);
-        QCOMPARE(f.popup.open(*f.control), PopupMenu::Outcome::NotOpened);
+        QCOMPARE(f.open(), PopupMenu::Outcome::NotOpened);
         QCoreApplication::processEvents();
         QVERIFY(!seen.opened);
-        QVERIFY(!f.popup.skipNextLeave());
+        QVERIFY(!f.skipNextLeave);
         QCOMPARE(f.popup.flags(), 2);
     }
 
@@ -159,7 +163,7 @@ private slots:
         f.popup.set(&f.menu, align, 8 | 2);
         WhileOpen seen;
         closeWhenOpen(f.menu, seen);
-        f.popup.open(*f.control);
+        f.open();
         QVERIFY(seen.opened);
         QCOMPARE(f.popup.flags(), flags);
     }
@@ -184,7 +188,7 @@ private slots:
         f.popup.set(&f.menu, align);
         WhileOpen seen;
         closeWhenOpen(f.menu, seen);
-        f.popup.open(*f.control);
+        f.open();
         QVERIFY(seen.opened);
         const QPoint at = f.control->mapToGlobal(anchor);
         const QRect& g = seen.geometry;
@@ -205,7 +209,7 @@ private slots:
         for (int i = 0; i < 3; ++i) {
             WhileOpen seen;
             closeWhenOpen(f.menu, seen);
-            f.popup.open(*f.control);
+            f.open();
             QVERIFY(seen.opened);
             QCOMPARE(f.popup.flags(), 8);
             if (i == 0)
@@ -222,14 +226,14 @@ private slots:
         f.popup.set(&f.menu, 0, 0, second);
         WhileOpen seen;
         closeWhenOpen(f.menu, seen);
-        f.popup.open(*f.control);
+        f.open();
         QCOMPARE(seen.defaultAction, second);
         QCOMPARE(f.menu.defaultAction(), own);
 
         // Without a default item the menu's own default stays.
         f.popup.set(&f.menu, 0, 0, nullptr);
         closeWhenOpen(f.menu, seen);
-        f.popup.open(*f.control);
+        f.open();
         QCOMPARE(seen.defaultAction, own);
     }
 
@@ -251,12 +255,12 @@ private slots:
         f.popup.set(&f.menu, 0);
         WhileOpen seen;
         bool skippingWhileOpen = false;
-        closeWhenOpen(f.menu, seen, [&] { skippingWhileOpen = f.popup.skipNextLeave(); });
-        QCOMPARE(int(f.popup.open(*f.control)), outcome);
+        closeWhenOpen(f.menu, seen, [&] { skippingWhileOpen = f.skipNextLeave; });
+        QCOMPARE(int(f.open()), outcome);
         QVERIFY(skippingWhileOpen);
-        QCOMPARE(f.popup.isShown(), shown);
+        QCOMPARE(f.shown, shown);
         if (!overControl)
-            QVERIFY(!f.popup.skipNextLeave());
+            QVERIFY(!f.skipNextLeave);
     }
 
     // The leave that opening the menu causes is absorbed: the button stays pressed until
@@ -269,7 +273,7 @@ private slots:
         HookHandlers handlers;
         // The control's leave: the popup's bookkeeping first, then back to Normal.
         handlers.leave = [&] {
-            if (f.popup.absorbLeave()) {
+            if (absorbPopupLeave(f.popup.isSet(), f.shown, f.skipNextLeave)) {
                 leaves << QStringLiteral("absorbed");
                 return;
             }
@@ -285,16 +289,16 @@ private slots:
             QEvent leave(QEvent::Leave);
             QCoreApplication::sendEvent(f.control, &leave);
             stateWhileOpen = state;
-            shownWhileOpen = f.popup.isShown();
+            shownWhileOpen = f.shown;
         });
-        const PopupMenu::Outcome outcome = f.popup.open(*f.control);
+        const PopupMenu::Outcome outcome = f.open();
         QVERIFY(seen.opened);
         QCOMPARE(leaves.value(0), QStringLiteral("absorbed"));
         QCOMPARE(stateWhileOpen, QStringLiteral("Down"));
         QVERIFY(shownWhileOpen);
         // Closed away from the button: the control now returns to Normal.
         QCOMPARE(outcome, PopupMenu::Outcome::ClosedElsewhere);
-        QVERIFY(!f.popup.isShown());
+        QVERIFY(!f.shown);
 
         leaves.clear();
         QEvent leave(QEvent::Leave);
@@ -303,10 +307,13 @@ private slots:
         QCOMPARE(state, QStringLiteral("Normal"));
     }
 
-    // Without a menu attached a leave is never absorbed.
+    // Without a menu attached a leave is never absorbed and changes nothing.
     void leaveWithoutMenu() {
-        PopupMenu popup;
-        QVERIFY(!popup.absorbLeave());
+        bool shown = true;
+        bool skip = true;
+        QVERIFY(!absorbPopupLeave(false, shown, skip));
+        QVERIFY(shown);
+        QVERIFY(skip);
     }
 
     // A menu item that ends the button while the menu is open.
@@ -315,6 +322,8 @@ private slots:
         auto* control = new QWidget(&window);
         control->resize(80, 24);
         auto* popup = new PopupMenu;
+        bool shown = false;
+        bool skip = false;
         QMenu menu;
         menu.addAction(QStringLiteral("End"));
         window.show();
@@ -325,7 +334,7 @@ private slots:
             delete control;
         });
         // The object is gone when open returns; only the result is looked at.
-        QCOMPARE(popup->open(*control), PopupMenu::Outcome::ClosedElsewhere);
+        QCOMPARE(popup->open(*control, shown, skip), PopupMenu::Outcome::ControlEnded);
         QVERIFY(seen.opened);
     }
 };
