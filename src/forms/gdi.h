@@ -4,6 +4,7 @@
 #include <QFont>
 #include <QImage>
 #include <QPoint>
+#include <QRect>
 #include <QString>
 
 namespace tarvo::forms::gdi {
@@ -20,6 +21,14 @@ struct Rect {
     int height() const { return bottom - top; }
     friend bool operator==(const Rect&, const Rect&) = default;
 };
+
+// The same rectangle as Qt holds it (QRect's right and bottom are inside).
+inline Rect fromQRect(const QRect& r) {
+    return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+}
+inline QRect toQRect(const Rect& r) {
+    return QRect(r.left, r.top, r.width(), r.height());
+}
 
 struct Pen {
     QColor colour;

@@ -28,10 +28,6 @@ int toPixel(double coordinate) {
     return int(std::clamp(r, -1.0e9, 1.0e9));
 }
 
-gdi::Rect toRect(const QRect& r) {
-    return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
-}
-
 // Whether region covers all of rect (QRegion::contains only tells whether they overlap).
 bool covers(const QRegion& region, const QRect& rect) {
     if (region.isEmpty())
@@ -148,7 +144,7 @@ void Surface::line(QPoint from, QPoint to, OleColor colour) {
 void Surface::paintPicture(const Picture& picture, QPoint dest, const QRect& src) {
     if (isEmpty(picture) || src.isEmpty())
         return;
-    gdi::alphaBlt(m_image, dest, picture->image(), toRect(src));
+    gdi::alphaBlt(m_image, dest, picture->image(), gdi::fromQRect(src));
     markDirty(QRect(dest, src.size()));
 }
 
@@ -223,9 +219,9 @@ void Surface::paintBackground(const QRect& area) {
     const bool picture = !isEmpty(m_picture);
     // An opaque picture covering the area hides the back colour: skip that fill.
     if (!picture || m_picture->image().hasAlphaChannel() || !m_picture->image().rect().contains(r))
-        gdi::fillRect(m_image, toRect(r), toQColor(m_backColor));
+        gdi::fillRect(m_image, gdi::fromQRect(r), toQColor(m_backColor));
     if (picture)
-        gdi::alphaBlt(m_image, r.topLeft(), m_picture->image(), toRect(r));
+        gdi::alphaBlt(m_image, r.topLeft(), m_picture->image(), gdi::fromQRect(r));
 }
 
 } // namespace tarvo::forms

@@ -1,6 +1,7 @@
 #include "controls/button/buttonmodel.h"
 
 #include "controls/button/buttoncolour.h"
+#include "controls/button/popupleave.h"
 #include "runtime/errors.h"
 
 #include <array>
@@ -243,14 +244,8 @@ void ButtonModel::dblClick() {
 
 void ButtonModel::mouseLeave() {
     m_state.mouseOver = false;
-    if (m_state.popupSet) {
-        if (m_state.skipNextLeave) {
-            m_state.skipNextLeave = false;
-            m_state.popupShown = true;
-            return;
-        }
-        m_state.popupShown = false;
-    }
+    if (button::absorbPopupLeave(m_state.popupSet, m_state.popupShown, m_state.skipNextLeave))
+        return;
     if (m_state.spaceDown)
         return;
     become(StateNormal);

@@ -1,10 +1,10 @@
 #include "controls/button/drawcontent.h"
 
 #include "controls/button/dropdownsymbol.h"
+#include "controls/button/pictureeffects.h"
 #include "controls/button/picturestep.h"
 #include "controls/button/stylecontext.h"
 #include "forms/gdi.h"
-#include "runtime/units.h"
 
 #include <array>
 
@@ -14,26 +14,6 @@ namespace {
 
 using forms::OleColor;
 namespace gdi = forms::gdi;
-
-gdi::Rect toGdi(const QRect& r) {
-    return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
-}
-
-bool pressedMoves(int style) {
-    switch (style) {
-    case 0:
-    case 1:
-    case 5:
-    case 6:
-    case 7:
-    case 10:
-    case 11:
-    case 12:
-        return true;
-    default:
-        return false;
-    }
-}
 
 bool symbolMovesAgain(int style) {
     switch (style) {
@@ -47,22 +27,6 @@ bool symbolMovesAgain(int style) {
     default:
         return false;
     }
-}
-
-// Step 1: the picture of the state.
-forms::Picture chosenPicture(const StyleContext& ctx) {
-    const ButtonProperties& p = ctx.props;
-    const auto firstOf = [](std::initializer_list<const forms::Picture*> pictures) {
-        for (const forms::Picture* picture : pictures)
-            if (!forms::isEmpty(*picture))
-                return *picture;
-        return forms::PictureObject::none();
-    };
-    if (ctx.visual() == StateDown || ctx.isSet())
-        return firstOf({&p.pictureDown, &p.pictureHot, &p.pictureNormal});
-    if (ctx.visual() == StateHot)
-        return firstOf({&p.pictureHot, &p.pictureNormal});
-    return firstOf({&p.pictureNormal});
 }
 
 struct Effect {
@@ -99,7 +63,7 @@ const QFont& ContentPainter::qfont(const forms::Font& font) {
 
 void ContentPainter::drawCaption(StyleContext& ctx, const QRect& at, unsigned flags,
                                  OleColor colour) {
-    gdi::drawText(ctx.image, m_text, toGdi(at), flags, m_qfont, toRgb(colour));
+    gdi::drawText(ctx.image, m_text, gdi::fromQRect(at), flags, m_qfont, toRgb(colour));
 }
 
 void ContentPainter::draw(StyleContext& ctx) {
@@ -112,10 +76,9 @@ void ContentPainter::draw(StyleContext& ctx) {
     m_text = displayText(p.caption);
 
     // 1. The picture and its size in pixels.
-    const forms::Picture picture = chosenPicture(ctx);
-    QSize pictureSize(0, 0);
-    if (!forms::isEmpty(picture))
-        pictureSize = runtime::himetricToPixels(picture->sizeHimetric());
+    const forms::Picture picture = button::choosePicture(ctx.visual(), ctx.isSet(), p.pictureNormal,
+                                                         p.pictureHot, p.pictureDown);
+    const QSize pictureSize = button::picturePixels(picture);
     const int PW = pictureSize.width();
     const int PH = pictureSize.height();
 
@@ -211,7 +174,7 @@ void ContentPainter::draw(StyleContext& ctx) {
     }
 
     // 8. A pressed button moves its content by one pixel.
-    if (down && pressedMoves(p.buttonStyle)) {
+    if (down && button::contentMovesWhenPressed(p.buttonStyle)) {
         cap.translate(1, 1);
         m_pictureRect.translate(1, 1);
         m_symbolRect.translate(1, 1);

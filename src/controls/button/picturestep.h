@@ -9,7 +9,7 @@
 namespace tarvo {
 
 // The button's picture inside DrawContent: what is known when it is placed (step 6)
-// and drawn (step 9). The picture effects plug in here.
+// and drawn (step 9), handed to the picture effects.
 struct PictureStep {
     const ButtonProperties& props;
     const ButtonState& state;

@@ -114,14 +114,9 @@ void tqbutton::changeEvent(QEvent* event) {
     case QEvent::EnabledChange:
         // The button's own flag, not one inherited from a disabled parent.
         p().enabled = !testAttribute(Qt::WA_ForceDisabled);
+        if (!isEnabled())
+            m_tooltip.pointerLeft();
         Refresh();
-        break;
-    case QEvent::ActivationChange:
-        onParentActivation(isActiveWindow());
-        break;
-    case QEvent::PaletteChange:
-    case QEvent::StyleChange:
-        onThemeChanged();
         break;
     default:
         break;
@@ -136,6 +131,7 @@ void tqbutton::showEvent(QShowEvent* event) {
 
 void tqbutton::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
+    m_tooltip.pointerLeft();
     QWidget::setToolTip(p().toolTip);
 }
 

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "controls/button/buttonhook.h"
 #include "controls/button/buttonmodel.h"
 #include "controls/button/buttonpainter.h"
+#include "controls/button/popupmenu.h"
+#include "controls/button/tooltipwindow.h"
 #include "forms/colour.h"
 #include "forms/font.h"
 #include "forms/picture.h"
@@ -109,6 +112,19 @@ public:
 
     quintptr hwnd() const { return quintptr(effectiveWinId()); }
 
+    // Attaches a menu opened by a left press, placed by align (0-7) with flags and
+    // defaultMenu shown as its default item; anything but a QMenu is ignored.
+    void SetPopupMenu(QObject* menu, int align, int flags = 0, QAction* defaultMenu = nullptr);
+    void UnsetPopupMenu();
+    const button::PopupMenu& popupMenu() const { return m_popup; }
+    // Opens the address with the desktop's usual application; false when it could not.
+    bool OpenWebsite(const QString& sAddress);
+    void About();
+
+    // The button's own tip, and whether the message hook is on (only at run time).
+    const button::ButtonTooltip& tooltip() const { return m_tooltip; }
+    bool isHooked() const { return m_hook.isInstalled(); }
+
     // The one redraw entry point.
     void Refresh();
 
@@ -193,6 +209,9 @@ private:
     ButtonPainter m_painter;
     QRegion m_region;
     QShortcut* m_accessKey = nullptr;
+    button::ButtonTooltip m_tooltip{this};
+    button::PopupMenu m_popup;
+    button::ButtonHook m_hook;
 };
 
 } // namespace tarvo

@@ -71,12 +71,14 @@ int keyCode(const QKeyEvent* event) {
 } // namespace
 
 void tqbutton::mousePressEvent(QMouseEvent* event) {
+    m_tooltip.pointerPressed();
     const QPointF at = event->position();
     m_model.mouseDown(buttonNumber(event->button()), shiftState(event->modifiers()), float(at.x()),
                       float(at.y()));
 }
 
 void tqbutton::mouseMoveEvent(QMouseEvent* event) {
+    m_tooltip.pointerMoved();
     m_model.mouseMove(rect().contains(event->position().toPoint()));
 }
 
@@ -91,9 +93,11 @@ void tqbutton::mouseDoubleClickEvent(QMouseEvent* event) {
     m_model.dblClick();
 }
 
+// The tip follows the pointer itself; the button's own state learns of the leave only
+// through its message hook (see tqbuttonhooks.cpp).
 void tqbutton::leaveEvent(QEvent* event) {
     QWidget::leaveEvent(event);
-    onMouseLeave();
+    m_tooltip.pointerLeft();
 }
 
 void tqbutton::keyPressEvent(QKeyEvent* event) {
@@ -117,6 +121,10 @@ void tqbutton::focusInEvent(QFocusEvent* event) {
 
 void tqbutton::focusOutEvent(QFocusEvent* event) {
     QWidget::focusOutEvent(event);
+    // A menu opened from the button has the keyboard only while it is open: to the
+    // button's state that is no loss of focus (the pressed look stays with the menu).
+    if (event->reason() == Qt::PopupFocusReason)
+        return;
     releaseCapture(); // a Space press ends with the focus
     m_model.lostFocus();
 }

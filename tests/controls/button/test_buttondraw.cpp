@@ -580,6 +580,7 @@ void TestButtonDraw::clicksFromTheMouse() {
 
 void TestButtonDraw::hoverChangesTheLook() {
     tqbutton b;
+    b.ReadProperties(forms::PropertyBag(), forms::ambientFont()); // run time: hooked
     b.resize(147, 53);
     b.setButtonStyle(StyleSplitGradient);
     const QColor before = b.surface().image().pixelColor(30, 1);
