@@ -1,5 +1,6 @@
 #include "main/form1.h"
 #include "platform/application.h"
+#include "platform/presentation.h"
 #include "platform/services.h"
 
 #include <QApplication>
@@ -10,6 +11,7 @@ int main(int argc, char* argv[]) {
     app.setApplicationName(QStringLiteral("Tarvo"));
     // The window hides to the tray; only unloading it ends the program.
     app.setQuitOnLastWindowClosed(false);
+    tarvo::platform::installSurfacePresenters();
 
     tarvo::platform::PlatformServices services =
         tarvo::platform::createPlatformServices(QStringLiteral("tarvo"));

@@ -1,5 +1,6 @@
 #include "controls/progressbar/ucprogressbar.h"
 
+#include "forms/surfacepresenter.h"
 #include "runtime/errors.h"
 #include "runtime/numbers.h"
 #include "runtime/units.h"
@@ -14,7 +15,7 @@ using runtime::ErrorCode;
 ucProgressBar::ucProgressBar(QWidget* parent)
     : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
-    m_surface.setPresenter([this](const QRegion& region) { update(region); });
+    forms::presentSurface(*this, m_surface);
     // Usable on its own; a host runs InitProperties or ReadProperties with its font.
     InitProperties(forms::ambientFont());
     setFixedSize(m_surface.size());
