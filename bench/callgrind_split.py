@@ -83,13 +83,11 @@ def main():
         print("no frames (the graph handler never ran)")
         return
     print(f"frames: {frames}, instructions per frame: {total / frames:,.0f}")
-    rest = total
+    print("inclusive (they overlap where a handler's yield runs other work):")
     for part, patterns in PARTS:
         cost = sum(v for n, v in inclusive.items() if any(re.search(p, n) for p in patterns))
-        rest -= cost
         print(f"  {part:<28} {cost / frames:>12,.0f}")
-    print(f"  {'rest (loop, timers, other)':<28} {rest / frames:>12,.0f}")
-    print("by library:")
+    print("by library (own cost, no overlap):")
     for ob, cost in sorted(by_object.items(), key=lambda kv: -kv[1])[:8]:
         label = (ob or "?").rsplit("/", 1)[-1]
         print(f"  {label:<28} {cost / frames:>12,.0f}")
