@@ -17,9 +17,9 @@ void setSurfacePresenterFactory(SurfacePresenterFactory f) {
     factory() = std::move(f);
 }
 
-void presentSurface(QWidget& widget, Surface& surface) {
+void presentSurface(QWidget& widget, Surface& surface, Presenting how) {
     std::shared_ptr<SurfacePresenter> presenter;
-    if (factory())
+    if (how == Presenting::Native && factory())
         presenter = factory()(widget, surface);
     QWidget* const w = &widget;
     if (!presenter) {

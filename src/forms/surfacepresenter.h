@@ -32,9 +32,14 @@ using SurfacePresenterFactory =
 // Set once at start-up by the platform; an empty factory restores Qt's painting.
 void setSurfacePresenterFactory(SurfacePresenterFactory factory);
 
-// Makes widget show surface: through a native presenter where the platform has one,
-// otherwise through Qt (update, scroll). The widget's paintEvent still copies the
-// retained image, for whatever Qt paints itself.
-void presentSurface(QWidget& widget, Surface& surface);
+enum class Presenting {
+    Qt,     // through the widget's backing store
+    Native, // through the platform's presenter where there is one, else through Qt
+};
+
+// Makes widget show surface. Native suits a surface that changes many times a second and
+// that no sibling widget overlaps (the native window would hide it). The widget's
+// paintEvent still copies the retained image, for whatever Qt paints itself.
+void presentSurface(QWidget& widget, Surface& surface, Presenting how = Presenting::Qt);
 
 } // namespace tarvo::forms

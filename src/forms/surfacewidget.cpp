@@ -16,6 +16,10 @@ SurfaceWidget::SurfaceWidget(QWidget* parent)
     presentSurface(*this, m_surface);
 }
 
+void SurfaceWidget::presentNatively() {
+    presentSurface(*this, m_surface, Presenting::Native);
+}
+
 void SurfaceWidget::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     const QRect r = event->rect();

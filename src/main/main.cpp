@@ -1,3 +1,4 @@
+#include "forms/surfacewidget.h"
 #include "main/form1.h"
 #include "platform/application.h"
 #include "platform/presentation.h"
@@ -16,6 +17,9 @@ int main(int argc, char* argv[]) {
     tarvo::platform::PlatformServices services =
         tarvo::platform::createPlatformServices(QStringLiteral("tarvo"));
     tarvo::form1 window(services);
+    // The graph scrolls on every clock tick: it goes straight to the window system.
+    if (auto* graph = window.findChild<tarvo::forms::SurfaceWidget*>(QStringLiteral("Picture3")))
+        graph->presentNatively();
     if (!window.Form_Load())
         return 0;
     QObject::connect(&window, &tarvo::form1::unloaded, &app, &QCoreApplication::quit,

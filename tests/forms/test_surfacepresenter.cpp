@@ -81,6 +81,7 @@ private slots:
         top.resize(100, 60);
         auto* widget = new SurfaceWidget(&top);
         widget->setGeometry(0, 0, 80, 40);
+        widget->presentNatively();
         top.show();
         QVERIFY(QTest::qWaitForWindowExposed(&top));
         PaintCounter counter;
@@ -99,7 +100,19 @@ private slots:
         QCOMPARE(counter.paints > 0, qtPaints);
     }
 
-    void withoutAFactoryQtPaints() {
+    // Without a factory, or for a widget not asked to present natively, Qt paints.
+    void otherwiseQtPaints_data() {
+        QTest::addColumn<bool>("factory");
+        QTest::newRow("no factory") << false;
+        QTest::newRow("not asked") << true;
+    }
+    void otherwiseQtPaints() {
+        QFETCH(bool, factory);
+        Log log;
+        if (factory)
+            setSurfacePresenterFactory([&log](QWidget&, const Surface&) {
+                return std::make_unique<RecordingPresenter>(log);
+            });
         QWidget top;
         top.resize(100, 60);
         auto* widget = new SurfaceWidget(&top);
@@ -111,6 +124,7 @@ private slots:
         widget->surface().markDirty(QRect(5, 5, 4, 4));
         widget->surface().refresh();
         QTRY_VERIFY(counter.paints > 0);
+        QCOMPARE(log.calls, QStringList());
     }
 };
 

@@ -15,7 +15,8 @@ using runtime::ErrorCode;
 ucProgressBar::ucProgressBar(QWidget* parent)
     : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
-    forms::presentSurface(*this, m_surface);
+    // A gauge changes on every animation tick.
+    forms::presentSurface(*this, m_surface, forms::Presenting::Native);
     // Usable on its own; a host runs InitProperties or ReadProperties with its font.
     InitProperties(forms::ambientFont());
     setFixedSize(m_surface.size());

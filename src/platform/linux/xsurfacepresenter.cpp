@@ -6,6 +6,7 @@
 
 #include <QEvent>
 #include <QGuiApplication>
+#include <QShowEvent>
 
 #include <algorithm>
 #include <cstdlib>
@@ -32,6 +33,11 @@ XSurfacePresenter::XSurfacePresenter(XLink& link, QWidget& widget, const forms::
     , m_surface(surface) {
     m_link.add(this);
     widget.installEventFilter(this);
+    // Asked for after the widget was shown: as if it were shown now.
+    if (widget.isVisible()) {
+        QShowEvent show;
+        eventFilter(&widget, &show);
+    }
 }
 
 XSurfacePresenter::~XSurfacePresenter() {

@@ -72,6 +72,7 @@ void TestXPresenter::initTestCase() {
     m_top->setGeometry(40, 50, 300, 200);
     m_widget = new forms::SurfaceWidget(m_top.get());
     m_widget->setGeometry(WidgetGeometry);
+    m_widget->presentNatively();
     QImage& image = m_widget->surface().image();
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
