@@ -44,11 +44,11 @@ done
   "http://127.0.0.1:$port/stream?rate=$((rate_kb * 1024))&seconds=$total" &
 pids+=($!)
 sleep "$settle_seconds"
-for pid in "${apps[@]}"; do callgrind_control -i on "$pid" >/dev/null; done
+for pid in "${apps[@]}"; do callgrind_control -i on "$pid" >/dev/null 2>&1; done
 sleep "$measured_seconds"
-for pid in "${apps[@]}"; do callgrind_control -i off "$pid" >/dev/null; done
-for pid in "${apps[@]}"; do callgrind_control -d "$pid" >/dev/null; done
-sleep 2; cp "$workdir"/callgrind.* "$workdir"/tarvo.*.log /tmp/rs/ 2>/dev/null
+for pid in "${apps[@]}"; do callgrind_control -i off "$pid" >/dev/null 2>&1; done
+for pid in "${apps[@]}"; do callgrind_control -d "$pid" >/dev/null 2>&1; done
+sleep 2
 for i in $(seq 1 $#); do
   echo "== ${!i}"
   # The dump taken on request is the numbered file; the final one is written at exit.

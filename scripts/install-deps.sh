@@ -10,7 +10,7 @@ packages=(
   iputils-ping iproute2
   python3 curl
   xvfb xauth trayer xdotool imagemagick x11-utils
-  libxcb1-dev libxcb-shm0-dev
+  libxcb1-dev
 )
 
 apt_get() { apt-get -o DPkg::Lock::Timeout=300 "$@"; }
