@@ -1,15 +1,24 @@
 #!/usr/bin/env bash
-# CPU and memory of the running program: Tarvo under a private Xvfb with a notification
-# area, in a network namespace of its own (so its latency probe stays on this machine),
-# with a steady loopback stream so the gauges animate, measured first
-# with the window shown, then hidden to the tray. Prints CPU % of one core for Tarvo and
-# for Xvfb (its extra over an idle baseline), and Tarvo's peak resident memory.
+# CPU and memory of the running program against the floor of its pixel work, side by side
+# in one run: Tarvo, and floor.c (a bare xcb client doing Tarvo's per-frame pixel work at
+# 64 Hz), each on an Xvfb of its own, while one paced loopback stream (tests/e2e/
+# steady_http.py) animates the gauges. Every program runs in one network namespace, so
+# they all see the same stream and Tarvo's latency probe stays on this machine. Tarvo is
+# measured with the window shown, then hidden to the tray. For each program: CPU % of one
+# core for itself and for its X server (the extra over that server's idle baseline), the
+# total, and the ratio of the total to the floor's.
 #
 #   bench/cpu.sh [path/to/tarvo]      (default build/run/src/main/tarvo)
 #
-# Durations in seconds: BASELINE_SECONDS (idle Xvfb, default 20), SETTLE_SECONDS (start-up
-# and the first samples, not measured, default 5), SHOWN_SECONDS and HIDDEN_SECONDS
-# (default 60 each). RATE_KB is the stream's rate in KB/s (default 60). Builds nothing.
+# More programs in the same run, each on its own Xvfb:
+#   BEFORE=path/to/other/tarvo   another build of Tarvo (a before-and-after comparison)
+#   GLIB=1                       Tarvo once more on Qt's GLib event dispatcher
+#   gkrellm                      a peer monitor, for reference, when it is installed
+# Durations in seconds: BASELINE_SECONDS (idle servers, default 20), SETTLE_SECONDS
+# (start-up, not measured, default 5), SHOWN_SECONDS and HIDDEN_SECONDS (default 60
+# each). RATE_KB is the stream's rate in KB/s (default 60). FLOOR_C is floor.c (default
+# /work/shared/perf/floor.c). PERF_SECONDS > 0 adds, after the measurement, the split of
+# each shown Tarvo's and floor's CPU time, and its server's, by library (perf record).
 # Needs root, for the network namespace.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -20,50 +29,92 @@ baseline_seconds=${BASELINE_SECONDS:-20}
 settle_seconds=${SETTLE_SECONDS:-5}
 shown_seconds=${SHOWN_SECONDS:-60}
 hidden_seconds=${HIDDEN_SECONDS:-60}
+perf_seconds=${PERF_SECONDS:-0}
 rate_kb=${RATE_KB:-60}
+floor_c=${FLOOR_C:-/work/shared/perf/floor.c}
+[[ -f "$floor_c" ]] || { echo "no floor.c at $floor_c" >&2; exit 2; }
 
 source "$root/tests/e2e/xsession.sh"
 
-# Clock ticks of utime + stime of the whole process (all threads, /proc/<pid>/stat).
-cpu_ticks() {
-  local rest
-  rest=$(<"/proc/$1/stat")
-  rest=${rest##*) } # past the command name, which may hold blanks
-  # shellcheck disable=SC2086
-  set -- $rest
-  echo $((${12} + ${13}))
+# Nanoseconds on the CPU of every live thread of a process (schedstat): finer than the
+# 10 ms clock ticks of /proc/<pid>/stat, which matters for the near-idle hidden window.
+cpu_ns() {
+  local total=0 t run _
+  for t in /proc/"$1"/task/*/schedstat; do
+    read -r run _ <"$t" 2>/dev/null || continue
+    total=$((total + run))
+  done
+  echo "$total"
 }
 status_field() { awk -v k="$2:" '$1 == k { print $2 }' "/proc/$1/status"; }
 wakeups() {
   echo $(($(status_field "$1" voluntary_ctxt_switches) + $(status_field "$1" nonvoluntary_ctxt_switches)))
 }
-hz=$(getconf CLK_TCK)
-
-# snapshot PID: "ticks wakeups wall-seconds"
-snapshot() { echo "$(cpu_ticks "$1") $(wakeups "$1") $EPOCHREALTIME"; }
+# snapshot PID: "cpu-ns wakeups wall-seconds"
+snapshot() { echo "$(cpu_ns "$1") $(wakeups "$1") $EPOCHREALTIME"; }
 # percent BEFORE AFTER: CPU % of one core between two snapshots
 percent() {
-  awk -v hz="$hz" -v a="$1" -v b="$2" 'BEGIN {
+  awk -v a="$1" -v b="$2" 'BEGIN {
     split(a, x, " "); split(b, y, " ")
-    printf "%.3f", 100 * (y[1] - x[1]) / hz / (y[3] - x[3]) }'
+    printf "%.3f", 100 * (y[1] - x[1]) / 1e9 / (y[3] - x[3]) }'
 }
 per_second() {
   awk -v a="$1" -v b="$2" 'BEGIN {
     split(a, x, " "); split(b, y, " "); printf "%.1f", (y[2] - x[2]) / (y[3] - x[3]) }'
 }
+calc() { awk "BEGIN { printf \"%.3f\", $1 }"; }
 
-start_session
+# The programs of this run; each gets its own X server.
+names=(tarvo)
+commands=("$tarvo")
+envs=("")
+if [[ -n "${BEFORE:-}" ]]; then
+  names+=(before); commands+=("$(realpath "$BEFORE")"); envs+=("")
+fi
+if [[ -n "${GLIB:-}" ]]; then
+  # An empty QT_NO_GLIB lets Qt pick its GLib dispatcher again.
+  names+=(tarvo-glib); commands+=("$tarvo"); envs+=("QT_NO_GLIB=")
+fi
+gcc -O2 "$floor_c" -o "$workdir/floor" -lxcb
+names+=(floor); commands+=("$workdir/floor"); envs+=("")
+if command -v gkrellm >/dev/null; then
+  names+=(gkrellm); commands+=("$(command -v gkrellm)"); envs+=("")
+fi
+is_tarvo() { [[ "$1" == tarvo* || "$1" == before ]]; }
+
+declare -A display xvfb app
+# start_display NAME: a private Xvfb (and a notification area for Tarvo) for NAME.
+start_display() {
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$workdir/display.$1" \
+    >"$workdir/xvfb.$1.log" 2>&1 &
+  pids+=($!)
+  xvfb[$1]=$!
+  wait_for 10 test -s "$workdir/display.$1" || fail "Xvfb for $1 did not start"
+  display[$1]=":$(head -n 1 "$workdir/display.$1")"
+  wait_for 10 env DISPLAY="${display[$1]}" xdpyinfo || fail "Xvfb for $1 did not start"
+  if is_tarvo "$1"; then
+    DISPLAY=${display[$1]} trayer --edge bottom --align right --widthtype pixel --width 96 \
+      --height 24 --transparent false >"$workdir/trayer.$1.log" 2>&1 &
+    pids+=($!)
+    wait_for 10 env DISPLAY="${display[$1]}" xdotool search --class trayer ||
+      fail "trayer for $1 did not start"
+  fi
+}
+on() { local d=${display[$1]}; shift; DISPLAY=$d "$@"; }
+
+export XDG_RUNTIME_DIR="$workdir/runtime"
+unset QT_QPA_PLATFORM
+for n in "${names[@]}"; do start_display "$n"; done
 start_netns
-xvfb=${pids[0]}
 
-echo "idle Xvfb baseline: ${baseline_seconds} s"
-x0=$(snapshot "$xvfb")
+echo "idle X server baselines: ${baseline_seconds} s"
+declare -A b0 b1 idle
+for n in "${names[@]}"; do b0[$n]=$(snapshot "${xvfb[$n]}"); done
 sleep "$baseline_seconds"
-x1=$(snapshot "$xvfb")
-xvfb_idle=$(percent "$x0" "$x1")
+for n in "${names[@]}"; do b1[$n]=$(snapshot "${xvfb[$n]}"); idle[$n]=$(percent "${b0[$n]}" "${b1[$n]}"); done
 
 # A local HTTP server streaming at a steady rate, bound to loopback, ended by time.
-total=$((settle_seconds + shown_seconds + hidden_seconds + 30))
+total=$((settle_seconds + shown_seconds + hidden_seconds + perf_seconds + 30))
 port=$((20000 + RANDOM % 20000))
 "${in_netns[@]}" python3 "$root/tests/e2e/steady_http.py" "$port" --lifetime "$((total + 30))" \
   >"$workdir/http.log" 2>&1 &
@@ -71,40 +122,103 @@ pids+=($!)
 wait_for 10 "${in_netns[@]}" curl -s -o /dev/null "http://127.0.0.1:$port/" ||
   fail "the HTTP server did not start"
 
-"${in_netns[@]}" "$tarvo" >"$workdir/tarvo.log" 2>&1 &
-app=$!
-pids+=("$app")
-wait_for 15 visible_window KIV || fail "the main window did not appear"
-wait_for 10 tray_icon || fail "no tray icon in the notification area"
+for i in "${!names[@]}"; do
+  n=${names[$i]}
+  # Each Tarvo has its own runtime directory, so its instance lock is its own.
+  mkdir -m 700 -p "$workdir/runtime.$n"
+  args=()
+  [[ $n == floor ]] && args=("$total")
+  # shellcheck disable=SC2086
+  "${in_netns[@]}" env DISPLAY="${display[$n]}" XDG_RUNTIME_DIR="$workdir/runtime.$n" ${envs[$i]} \
+    "${commands[$i]}" "${args[@]}" >"$workdir/$n.log" 2>&1 &
+  app[$n]=$!
+  pids+=($!)
+done
+for n in "${names[@]}"; do
+  if is_tarvo "$n"; then
+    wait_for 15 on "$n" visible_window KIV || fail "the main window of $n did not appear"
+    wait_for 10 on "$n" tray_icon || fail "no tray icon for $n"
+  fi
+done
 
 "${in_netns[@]}" curl -s -o /dev/null --max-time "$total" \
   "http://127.0.0.1:$port/stream?rate=$((rate_kb * 1024))&seconds=$total" &
 pids+=($!)
 sleep "$settle_seconds"
 
-echo "window shown, loopback stream at $rate_kb KB/s: ${shown_seconds} s"
-t0=$(snapshot "$app"); x0=$(snapshot "$xvfb")
+declare -A t0 t1 x0 x1 t2 t3 x2 x3 peak
+echo "shown, loopback stream at $rate_kb KB/s: ${shown_seconds} s"
+for n in "${names[@]}"; do t0[$n]=$(snapshot "${app[$n]}"); x0[$n]=$(snapshot "${xvfb[$n]}"); done
 sleep "$shown_seconds"
-t1=$(snapshot "$app"); x1=$(snapshot "$xvfb")
-kill -0 "$app" || fail "tarvo ended while shown"
+for n in "${names[@]}"; do t1[$n]=$(snapshot "${app[$n]}"); x1[$n]=$(snapshot "${xvfb[$n]}"); done
+for n in "${names[@]}"; do kill -0 "${app[$n]}" || fail "$n ended while shown"; done
 
-click_tray
-wait_for 5 bash -c "! xdotool search --onlyvisible --name '^KIV\$'" ||
-  fail "the tray click did not hide the window"
+if ((perf_seconds > 0)); then
+  # Where the time goes, by library (sampled on the CPU clock: hardware counters are not
+  # available everywhere; bench/framecost.sh counts instructions per frame instead).
+  for n in "${names[@]}"; do
+    is_tarvo "$n" || [[ $n == floor ]] || continue
+    for who in app xvfb; do
+      pid=${app[$n]}; [[ $who == xvfb ]] && pid=${xvfb[$n]}
+      perf record -q -e cpu-clock -o "$workdir/rec.$n.$who" -p "$pid" -- sleep "$perf_seconds" \
+        >/dev/null 2>&1 &
+    done
+  done
+  wait_for $((perf_seconds + 10)) bash -c "! pgrep -x perf"
+  sleep 1
+  for n in "${names[@]}"; do
+    is_tarvo "$n" || [[ $n == floor ]] || continue
+    for who in app xvfb; do
+      echo "-- $n ($who): share of its CPU time by library"
+      perf report -q -i "$workdir/rec.$n.$who" --sort dso --stdio 2>/dev/null | head -n 6
+    done
+  done
+fi
+
+# Hiding: each Tarvo's tray icon is clicked on its own display.
+for n in "${names[@]}"; do
+  is_tarvo "$n" || continue
+  on "$n" click_tray
+  wait_for 5 on "$n" bash -c "! xdotool search --onlyvisible --name '^KIV\$'" ||
+    fail "the tray click did not hide the window of $n"
+done
 sleep 2 # the last repaints of the hide
-echo "window hidden: ${hidden_seconds} s"
-t2=$(snapshot "$app"); x2=$(snapshot "$xvfb")
+echo "hidden: ${hidden_seconds} s"
+for n in "${names[@]}"; do
+  is_tarvo "$n" || continue
+  t2[$n]=$(snapshot "${app[$n]}"); x2[$n]=$(snapshot "${xvfb[$n]}")
+done
 sleep "$hidden_seconds"
-t3=$(snapshot "$app"); x3=$(snapshot "$xvfb")
-kill -0 "$app" || fail "tarvo ended while hidden"
-peak_kb=$(status_field "$app" VmHWM)
+for n in "${names[@]}"; do
+  is_tarvo "$n" || continue
+  t3[$n]=$(snapshot "${app[$n]}"); x3[$n]=$(snapshot "${xvfb[$n]}")
+  kill -0 "${app[$n]}" || fail "$n ended while hidden"
+  peak[$n]=$(status_field "${app[$n]}" VmHWM)
+done
 
-extra() { awk -v p="$1" -v b="$xvfb_idle" 'BEGIN { printf "%.3f", p - b }'; }
+extra() { calc "$1 - $2"; }
+declare -A self server sum
+for n in "${names[@]}"; do
+  self[$n]=$(percent "${t0[$n]}" "${t1[$n]}")
+  server[$n]=$(extra "$(percent "${x0[$n]}" "${x1[$n]}")" "${idle[$n]}")
+  sum[$n]=$(calc "${self[$n]} + ${server[$n]}")
+done
 echo
-printf '%-8s %12s %14s %12s\n' phase "tarvo CPU %" "Xvfb extra %" "tarvo wakeups/s"
-printf '%-8s %12s %14s %12s\n' shown "$(percent "$t0" "$t1")" \
-  "$(extra "$(percent "$x0" "$x1")")" "$(per_second "$t0" "$t1")"
-printf '%-8s %12s %14s %12s\n' hidden "$(percent "$t2" "$t3")" \
-  "$(extra "$(percent "$x2" "$x3")")" "$(per_second "$t2" "$t3")"
-echo "Xvfb idle baseline: $xvfb_idle % of one core"
-echo "tarvo peak RSS (VmHWM): $((peak_kb / 1024)) MB ($peak_kb kB)"
+echo "CPU in % of one core; X server: its extra over its idle baseline"
+printf '%-18s %9s %9s %9s %9s %10s\n' program itself "X server" total "/ floor" wakeups/s
+for n in "${names[@]}"; do
+  printf '%-18s %9s %9s %9s %9s %10s\n' "$n shown" "${self[$n]}" "${server[$n]}" "${sum[$n]}" \
+    "$(calc "${sum[$n]} / (${sum[floor]} > 0 ? ${sum[floor]} : 1)")" "$(per_second "${t0[$n]}" "${t1[$n]}")"
+done
+for n in "${names[@]}"; do
+  is_tarvo "$n" || continue
+  hs=$(percent "${t2[$n]}" "${t3[$n]}")
+  hx=$(extra "$(percent "${x2[$n]}" "${x3[$n]}")" "${idle[$n]}")
+  printf '%-18s %9s %9s %9s %9s %10s\n' "$n hidden" "$hs" "$hx" "$(calc "$hs + $hx")" "" \
+    "$(per_second "${t2[$n]}" "${t3[$n]}")"
+done
+for n in "${names[@]}"; do
+  is_tarvo "$n" || continue
+  echo "$n peak RSS (VmHWM): $((peak[$n] / 1024)) MB (${peak[$n]} kB)"
+done
+echo "X server idle baselines: $(for n in "${names[@]}"; do printf '%s %s  ' "$n" "${idle[$n]}"; done)"

@@ -12,6 +12,7 @@ packages=(
   xvfb xauth trayer xdotool imagemagick x11-utils
   desktop-file-utils
   at-spi2-core dbus gir1.2-atspi-2.0 python3-gi
+  libxcb1-dev
 )
 
 apt_get() { apt-get -o DPkg::Lock::Timeout=300 "$@"; }

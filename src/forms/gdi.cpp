@@ -345,16 +345,21 @@ void bitBlt(QImage& dst, QPoint dstTopLeft, const QImage& src, const Rect& srcRe
 
     // Detach the destination first: if it shared data with the source, the source keeps
     // the old pixels, which is what a copy must read.
-    dst.bits();
-    const bool sameData = dst.constBits() == src.constBits();
+    // Rows are then reached by their stride: the graph copies a row at a time, many
+    // times a frame, and each scanLine call would check for sharing again.
+    uchar* const dstBits = dst.bits();
+    const uchar* const srcBits = src.constBits();
+    const qsizetype dstStride = dst.bytesPerLine();
+    const qsizetype srcStride = src.bytesPerLine();
+    const bool sameData = dstBits == srcBits;
     // Rows in an order that never reads a row already overwritten; memmove handles an
     // overlap within a row.
     const bool bottomUp = sameData && dy > sy;
     const int bytesPerPixel = dst.depth() / 8;
     for (qint64 i = 0; i < h; ++i) {
         const qint64 row = bottomUp ? h - 1 - i : i;
-        uchar* out = dst.scanLine(int(dy + row)) + dx * bytesPerPixel;
-        const uchar* in = src.constScanLine(int(sy + row)) + sx * bytesPerPixel;
+        uchar* out = dstBits + (dy + row) * dstStride + dx * bytesPerPixel;
+        const uchar* in = srcBits + (sy + row) * srcStride + sx * bytesPerPixel;
         if (srcFormat == dstFormat) {
             std::memmove(out, in, size_t(w * bytesPerPixel));
             continue;

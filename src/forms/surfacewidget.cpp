@@ -1,5 +1,7 @@
 #include "forms/surfacewidget.h"
 
+#include "forms/surfacepresenter.h"
+
 #include <QPaintEvent>
 #include <QPainter>
 #include <QResizeEvent>
@@ -11,11 +13,11 @@ SurfaceWidget::SurfaceWidget(QWidget* parent)
     // The retained image covers the whole widget, so Qt need not clear behind it.
     setAttribute(Qt::WA_OpaquePaintEvent);
     m_surface.resize(size());
-    m_surface.setPresenter([this](const QRegion& region) { update(region); });
-    // A scroll moves what the window system already shows and repaints only the strip
-    // it uncovers, instead of copying the whole area again.
-    m_surface.setScrollPresenter(
-        [this](const QRect& rect, int dx, int dy) { scroll(dx, dy, rect); });
+    presentSurface(*this, m_surface);
+}
+
+void SurfaceWidget::presentNatively() {
+    presentSurface(*this, m_surface, Presenting::Native);
 }
 
 void SurfaceWidget::paintEvent(QPaintEvent* event) {

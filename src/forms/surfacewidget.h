@@ -14,6 +14,9 @@ public:
 
     Surface& surface() { return m_surface; }
     const Surface& surface() const { return m_surface; }
+    // For a surface that changes on every clock tick: its changes go straight to the
+    // window system where the platform allows (see presentSurface).
+    void presentNatively();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

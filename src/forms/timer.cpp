@@ -1,5 +1,7 @@
 #include "forms/timer.h"
 
+#include "forms/ticksource.h"
+
 #include "runtime/errors.h"
 
 #include <QPointer>
@@ -12,9 +14,10 @@ constexpr int MaxInterval = 65535;
 } // namespace
 
 Timer::Timer(QObject* parent)
-    : QObject(parent) {
-    m_timer.setTimerType(Qt::PreciseTimer);
-    connect(&m_timer, &QTimer::timeout, this, &Timer::fire);
+    : QObject(parent) {}
+
+Timer::~Timer() {
+    TickSource::instance().stop(this);
 }
 
 void Timer::setInterval(int milliseconds) {
@@ -37,7 +40,7 @@ void Timer::setEnabled(bool enabled) {
 int Timer::effectiveInterval(int milliseconds) {
     if (milliseconds <= 0)
         return 0;
-    const qint64 ticks = (qint64(milliseconds) * TicksPerSecond + 999) / 1000;
+    const qint64 ticks = TickSource::periodTicks(milliseconds);
     return int((ticks * 1000 + TicksPerSecond / 2) / TicksPerSecond);
 }
 
@@ -58,9 +61,10 @@ void Timer::fire() {
 }
 
 void Timer::restart() {
-    m_timer.stop();
     if (m_enabled && m_interval > 0)
-        m_timer.start(effectiveInterval(m_interval));
+        TickSource::instance().start(this, m_interval);
+    else
+        TickSource::instance().stop(this);
 }
 
 } // namespace tarvo::forms

@@ -1,19 +1,20 @@
 #pragma once
 
 #include <QObject>
-#include <QTimer>
 
 namespace tarvo::forms {
 
 // A form timer: interval, Enabled and a tick. The system timer resolution is 1/64 s, so
-// an interval below 15.625 ms fires once per resolution tick. A handler that is still
-// running inside a yield is not re-entered: that tick is skipped.
+// an interval below 15.625 ms fires once per resolution tick; every timer runs off the
+// one tick source, so timers due on the same tick fire in one wake-up. A handler that
+// is still running inside a yield is not re-entered: that tick is skipped.
 class Timer final : public QObject {
     Q_OBJECT
 public:
     static constexpr double ResolutionMs = 1000.0 / 64.0;
 
     explicit Timer(QObject* parent = nullptr);
+    ~Timer() override;
 
     int interval() const { return m_interval; }
     void setInterval(int milliseconds);
@@ -33,7 +34,6 @@ signals:
 private:
     void restart();
 
-    QTimer m_timer;
     int m_interval = 0;
     bool m_enabled = false;
     bool m_handling = false;

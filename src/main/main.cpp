@@ -1,5 +1,7 @@
+#include "forms/surfacewidget.h"
 #include "main/form1.h"
 #include "platform/application.h"
+#include "platform/presentation.h"
 #include "platform/services.h"
 
 #include <QApplication>
@@ -12,10 +14,14 @@ int main(int argc, char* argv[]) {
     app.setDesktopFileName(QStringLiteral("tarvo"));
     // The window hides to the tray; only unloading it ends the program.
     app.setQuitOnLastWindowClosed(false);
+    tarvo::platform::installSurfacePresenters();
 
     tarvo::platform::PlatformServices services =
         tarvo::platform::createPlatformServices(QStringLiteral("tarvo"));
     tarvo::form1 window(services);
+    // The graph scrolls on every clock tick: it goes straight to the window system.
+    if (auto* graph = window.findChild<tarvo::forms::SurfaceWidget*>(QStringLiteral("Picture3")))
+        graph->presentNatively();
     if (!window.Form_Load())
         return 0;
     QObject::connect(&window, &tarvo::form1::unloaded, &app, &QCoreApplication::quit,

@@ -15,13 +15,17 @@ constexpr const char* CodePage = "GBK";
 
 } // namespace
 
+// One converter per thread, kept: opening the code page is most of the cost of a short
+// conversion, and texts are converted every second. Each call starts from a clean state.
 QByteArray toAnsi(QStringView text) {
-    QStringEncoder encoder(CodePage);
+    thread_local QStringEncoder encoder(CodePage);
+    encoder.resetState();
     return encoder.encode(text);
 }
 
 QString fromAnsi(QByteArrayView bytes) {
-    QStringDecoder decoder(CodePage);
+    thread_local QStringDecoder decoder(CodePage);
+    decoder.resetState();
     return decoder.decode(bytes);
 }
 

@@ -21,6 +21,14 @@ private slots:
         QCOMPARE(toAnsi(u"a\u0E01b"), QByteArray("a?b")); // a Thai letter has no GBK form
     }
 
+    // A text cut inside a two-byte character leaves nothing behind for the next one.
+    void eachConversionStartsAfresh() {
+        fromAnsi(QByteArray("\xC4", 1));
+        QCOMPARE(fromAnsi("A"), QStringLiteral("A"));
+        toAnsi(QString(QChar(0xD83D))); // a lone surrogate half
+        QCOMPARE(toAnsi(QStringLiteral("A")), QByteArray("A"));
+    }
+
     void keepsZeroBytes() {
         const QByteArray field("ab\0\0c", 5);
         const QString text = fromAnsi(field);

@@ -4,6 +4,8 @@
 // messages for pause milliseconds, as the window does between two sampling ticks. The
 // connection tests run it inside network namespaces of their own.
 //   connection_probe [times [pause]]
+//   connection_probe --each-line   one source; asks it again for every line on stdin and
+//                                  prints "result flags name" on one line each time
 #include "platform/connection.h"
 #include "runtime/codepage.h"
 
@@ -33,10 +35,22 @@ void handleMessagesFor(int milliseconds) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    const int times = argc > 1 ? std::max(1, std::atoi(argv[1])) : 1;
-    const int pause = argc > 2 ? std::max(0, std::atoi(argv[2])) : 0;
     auto source = tarvo::platform::createConnectionSource();
     std::array<char, tarvo::platform::ConnectionNameBytes + 1> name{};
+    if (argc > 1 && std::strcmp(argv[1], "--each-line") == 0) {
+        std::array<char, 256> line;
+        while (std::fgets(line.data(), int(line.size()), stdin)) {
+            name.fill('\0');
+            quint32 flags = 0;
+            const bool connected = source->query(
+                flags, std::span<char>(name.data(), tarvo::platform::ConnectionNameBytes));
+            std::printf("%d %u %s\n", connected ? 1 : 0, flags, name.data());
+            std::fflush(stdout);
+        }
+        return 0;
+    }
+    const int times = argc > 1 ? std::max(1, std::atoi(argv[1])) : 1;
+    const int pause = argc > 2 ? std::max(0, std::atoi(argv[2])) : 0;
     quint32 flags = 0;
     bool connected = false;
     QStringList names;

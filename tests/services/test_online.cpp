@@ -48,6 +48,8 @@ private slots:
 
     void routesDecideInANamespace_data();
     void routesDecideInANamespace();
+    void aChangeBetweenQueriesIsSeen_data();
+    void aChangeBetweenQueriesIsSeen();
     void networkManagerNamesTheConnection_data();
     void networkManagerNamesTheConnection();
 };
@@ -173,6 +175,70 @@ void TestOnline::routesDecideInANamespace() {
         QCOMPARE(lines[1].toLongLong(), flags);
     // NetworkManager does not see the namespace: the name is the interface's.
     QCOMPARE(lines[2], name);
+}
+
+// One source asked before and after a change: the tables are read again only after the
+// kernel announces a change, so every kind of change must be announced and heard.
+void TestOnline::aChangeBetweenQueriesIsSeen_data() {
+    QTest::addColumn<Commands>("setup"); // run in the namespace before the probe starts
+    QTest::addColumn<Commands>("change");
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QString>("after");
+    const Commands none;
+    QTest::newRow("default route removed")
+        << none << Commands{{"route", "del", "default"}} << "1 66 va"
+        << "0 64 ";
+    // The other end's routes stay: still configured.
+    QTest::newRow("interface down") << none << Commands{{"link", "set", "va", "down"}} << "1 66 va"
+                                    << "0 64 ";
+    // The carrier goes, the routes stay (no IPv6 on the other end, whose link-local
+    // routes would go): only the link's notice tells.
+    QTest::newRow("other end down")
+        << Commands{{"sysctl", "-q", "-w", "net.ipv6.conf.vb.disable_ipv6=1"}}
+        << Commands{{"link", "set", "vb", "down"}} << "1 66 va"
+        << "0 64 ";
+    QTest::newRow("default route added back")
+        << none << Commands{{"route", "del", "default"}, {"route", "add", "default", "dev", "vb"}}
+        << "1 66 va"
+        << "1 66 vb";
+    QTest::newRow("nothing changed") << none << Commands{} << "1 66 va"
+                                     << "1 66 va";
+}
+
+void TestOnline::aChangeBetweenQueriesIsSeen() {
+    QFETCH(Commands, setup);
+    QFETCH(Commands, change);
+    QFETCH(QString, before);
+    QFETCH(QString, after);
+    const QString reason = testing::ScratchNetns::unavailableReason();
+    if (!reason.isEmpty())
+        QSKIP(qPrintable(reason));
+    testing::ScratchNetns ns(QStringLiteral("watch"));
+    QVERIFY2(makeRoutedNamespace(ns), qPrintable(ns.lastError()));
+    for (const QStringList& command : setup) {
+        QString output;
+        QVERIFY2(testing::runTool("ip", QStringList{"netns", "exec", ns.name()} + command, &output),
+                 qPrintable(output));
+    }
+
+    QProcess probe;
+    Stopper stopper{probe};
+    probe.start(QStringLiteral("ip"),
+                {QStringLiteral("netns"), QStringLiteral("exec"), ns.name(),
+                 QStringLiteral(TARVO_CONNECTION_PROBE), QStringLiteral("--each-line")});
+    QVERIFY(probe.waitForStarted());
+    const auto ask = [&probe] {
+        probe.write("\n");
+        probe.waitForBytesWritten();
+        while (!probe.canReadLine() && probe.waitForReadyRead(5000)) {
+        }
+        return QString::fromUtf8(probe.readLine()).trimmed();
+    };
+    QCOMPARE(ask(), before.trimmed());
+    QCOMPARE(ask(), before.trimmed()); // asked again with nothing changed
+    for (const QStringList& command : change)
+        QVERIFY2(ns.ip(command), qPrintable(command.join(' ') + ": " + ns.lastError()));
+    QCOMPARE(ask(), after.trimmed());
 }
 
 // The probe asks `queries` times, handling its messages for `pause` ms in between, as the

@@ -1,7 +1,7 @@
 #include "controls/progressbar/ucprogressbar.h"
 
 #include "controls/progressbar/ucprogressbaraccessible.h"
-
+#include "forms/surfacepresenter.h"
 #include "runtime/errors.h"
 #include "runtime/numbers.h"
 #include "runtime/units.h"
@@ -17,7 +17,8 @@ ucProgressBar::ucProgressBar(QWidget* parent)
     : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     installProgressBarAccessibility();
-    m_surface.setPresenter([this](const QRegion& region) { update(region); });
+    // A gauge changes on every animation tick.
+    forms::presentSurface(*this, m_surface, forms::Presenting::Native);
     // Usable on its own; a host runs InitProperties or ReadProperties with its font.
     InitProperties(forms::ambientFont());
     setFixedSize(m_surface.size());

@@ -11,6 +11,11 @@ void prepareApplication() {
     // the same strip wait for a round trip to the server; plain requests carry the few
     // changed pixels without that wait.
     qputenv("QT_XCB_NO_MITSHM", "1");
+    // Nothing here needs GLib's main loop, and Qt's own UNIX dispatcher costs less per
+    // wake-up (measured with bench/cpu.sh GLIB=1). Set (even empty), the choice is left
+    // to whoever set it.
+    if (!qEnvironmentVariableIsSet("QT_NO_GLIB"))
+        qputenv("QT_NO_GLIB", "1");
 }
 
 } // namespace tarvo::platform

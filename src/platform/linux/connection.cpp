@@ -9,8 +9,11 @@
 #include <linux/if.h>
 #include <linux/if_arp.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <array>
+#include <cerrno>
 #include <cstring>
 #include <map>
 #include <optional>
@@ -113,17 +116,79 @@ bool isUp(const Link& link) {
            (link.operstate == IF_OPER_UP || link.operstate == IF_OPER_UNKNOWN);
 }
 
+// Tells whether routes or links may have changed since it was last asked. It listens to
+// the kernel's route and link notifications on a socket nobody polls, so it wakes no one;
+// the queue is only emptied when asked.
+class RouteWatch final {
+public:
+    RouteWatch() {
+        m_fd = ::socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC | SOCK_NONBLOCK, NETLINK_ROUTE);
+        if (m_fd < 0)
+            return;
+        sockaddr_nl address{};
+        address.nl_family = AF_NETLINK;
+        address.nl_groups = RTMGRP_LINK | RTMGRP_IPV4_ROUTE | RTMGRP_IPV6_ROUTE;
+        if (::bind(m_fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+            ::close(m_fd);
+            m_fd = -1;
+        }
+    }
+    ~RouteWatch() {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    RouteWatch(const RouteWatch&) = delete;
+    RouteWatch& operator=(const RouteWatch&) = delete;
+
+    // True when anything was announced, or when it cannot tell (no socket, notifications
+    // lost to a full queue).
+    bool changed() {
+        if (m_fd < 0)
+            return true;
+        bool any = false;
+        std::array<char, 8192> buffer;
+        for (;;) {
+            const ssize_t n = ::recv(m_fd, buffer.data(), buffer.size(), MSG_DONTWAIT);
+            if (n > 0) {
+                any = true;
+                continue;
+            }
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+                return any;
+            return true;
+        }
+    }
+
+private:
+    int m_fd = -1;
+};
+
+// What the tables said at the last look.
+struct Answer {
+    bool complete = false; // both tables were read
+    bool connected = false;
+    quint32 flags = 0;
+    QString linkName;
+};
+
 // Connected when a default route of the main table leaves through an interface that is up.
+// The tables are read again only after the kernel announced a change to them: asked once
+// a second, they seldom differ.
 class RouteConnectionSource final : public IConnectionSource {
 public:
     bool query(quint32& flags, std::span<char> name) override;
 
 private:
+    Answer evaluate();
     std::optional<Routes> readRoutes();
     std::optional<std::map<int, Link>> readLinks();
 
+    RouteWatch m_watch; // before the first read, so no change after it is missed
     linux_::NetlinkSocket m_socket;
     NetworkManagerNames m_names;
+    Answer m_answer;
 };
 
 std::optional<Routes> RouteConnectionSource::readRoutes() {
@@ -151,21 +216,21 @@ std::optional<std::map<int, Link>> RouteConnectionSource::readLinks() {
     return std::nullopt;
 }
 
-bool RouteConnectionSource::query(quint32& flags, std::span<char> name) {
-    flags = 0;
-    if (!name.empty())
-        name[0] = '\0';
-
+Answer RouteConnectionSource::evaluate() {
+    Answer answer;
     const std::optional<Routes> routes = readRoutes();
     if (!routes)
-        return false;
+        return answer;
     if (routes->any)
-        flags |= connflag::Configured;
-    if (routes->defaults.empty())
-        return false;
+        answer.flags |= connflag::Configured;
+    if (routes->defaults.empty()) {
+        answer.complete = true;
+        return answer;
+    }
     const std::optional<std::map<int, Link>> links = readLinks();
     if (!links)
-        return false;
+        return answer;
+    answer.complete = true;
 
     // IPv4 before IPv6, then the route the kernel prefers (lowest metric).
     std::vector<DefaultRoute> defaults = routes->defaults;
@@ -184,11 +249,28 @@ bool RouteConnectionSource::query(quint32& flags, std::span<char> name) {
         }
     }
     if (chosen == nullptr)
+        return answer;
+    answer.connected = true;
+    answer.flags |= chosen->type == ARPHRD_PPP ? connflag::Modem : connflag::Lan;
+    answer.linkName = chosen->name;
+    return answer;
+}
+
+bool RouteConnectionSource::query(quint32& flags, std::span<char> name) {
+    flags = 0;
+    if (!name.empty())
+        name[0] = '\0';
+
+    // Emptied first: a change announced while the tables are read is seen next time.
+    const bool changed = m_watch.changed();
+    if (changed || !m_answer.complete)
+        m_answer = evaluate();
+    flags = m_answer.flags;
+    if (!m_answer.connected)
         return false;
 
-    flags |= chosen->type == ARPHRD_PPP ? connflag::Modem : connflag::Lan;
-
-    QString label = m_names.connectionName(chosen->name).value_or(chosen->name);
+    // The connection's name is asked for every time, as it may change on its own.
+    QString label = m_names.connectionName(m_answer.linkName).value_or(m_answer.linkName);
     const QByteArray bytes = runtime::toAnsiField(label, int(name.size()));
     std::copy(bytes.begin(), bytes.end(), name.begin());
     if (size_t(bytes.size()) < name.size())
