@@ -344,15 +344,23 @@ void form1::showConnection() {
     WindowState& s = m_state;
     step([&] { s.isOnline = GetConnectionState(*m_services.connection, s.connFlags, s.connName); });
     step([&] {
+        const QString text = s.isOnline ? QStringLiteral("网络状态： ") + s.connName
+                                        : QStringLiteral("网络状态： 已断开");
+        const QColor colour = s.isOnline ? QColor(0, 0, 0) : QColor(255, 0, 0);
+        if (m_Label4->text() != text)
+            m_Label4->setText(text);
+        // This runs every second, shown or hidden: a palette set again unchanged would
+        // still be resolved and sent to the label each time.
         QPalette p = m_Label4->palette();
-        if (s.isOnline) {
-            m_Label4->setText(QStringLiteral("网络状态： ") + s.connName);
-            p.setColor(QPalette::WindowText, QColor(0, 0, 0));
-        } else {
-            m_Label4->setText(QStringLiteral("网络状态： 已断开"));
-            p.setColor(QPalette::WindowText, QColor(255, 0, 0));
+        const auto differs = [&](QPalette::ColorGroup group) {
+            return !p.isBrushSet(group, QPalette::WindowText) ||
+                   p.color(group, QPalette::WindowText) != colour;
+        };
+        if (differs(QPalette::Active) || differs(QPalette::Inactive) ||
+            differs(QPalette::Disabled)) {
+            p.setColor(QPalette::WindowText, colour);
+            m_Label4->setPalette(p);
         }
-        m_Label4->setPalette(p);
     });
 
     // Kept only for diagnostics; rebuilt on each query so it stays bounded.

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 
 namespace tarvo {
 
@@ -81,9 +82,11 @@ void TrafficGraph::draw(forms::Surface& pic, qint16 step, std::span<const float>
     // Surfaces always measure in pixels; only the yield is left to do here.
     forms::doEvents();
 
+    m_snapshotStale = true;
     const bool drawing = m_tick == CallsPerPiece - 1;
     if (drawing) {
         m_tick = 0;
+        syncHeader(); // pieces and labels may reach into the header rows
         for (int line = 0; line < LineCount; ++line)
             drawPiece(pic, line, ratios, values);
         drawGridMarks(pic);
@@ -100,8 +103,16 @@ void TrafficGraph::initialise(forms::Surface& pic, qint16 step) {
     const QImage::Format format =
         pic.image().isNull() ? QImage::Format_RGB32 : pic.image().format();
     const int bitmapWidth = int(step) + w + Margin;
-    m_bitmap = bitmapWidth > 0 && h > 0 ? QImage(bitmapWidth, h, format) : QImage();
-    m_bitmap.fill(Qt::black); // as a fresh compatible bitmap; only the rectangles are filled
+    if (bitmapWidth > 0 && h > 0) {
+        // Room for the origin to move a bitmap's width: the bitmap moves back once per
+        // that many pixels of scrolling. Pixels smaller than a byte cannot move by origin.
+        m_room = QImage(1, 1, format).depth() % 8 == 0 ? bitmapWidth : 0;
+        m_store = QImage(bitmapWidth + m_room, h, format);
+        m_store.fill(Qt::black); // as a fresh compatible bitmap; only the rectangles are filled
+    }
+    m_origin = 0;
+    m_headerOrigin = 0;
+    placeBitmap();
     m_currentFont = defaultDeviceFont();
     m_initialised = true;
 
@@ -170,16 +181,18 @@ void TrafficGraph::scrollAndShow(forms::Surface& pic, qint16 step, bool drew) {
     const int w = pic.scaleWidth();
     const int h = pic.scaleHeight();
     // The bitmap scrolls onto itself; its last columns, never overwritten, bring in
-    // fresh background from the right. Then the visible part goes to the box. Both are
-    // done a row at a time, so each row comes from memory once for the two copies; rows
-    // do not move, so the result is that of the two whole copies.
-    const int scrollRight = addInt32(w, Margin);
-    const int scrollBottom = std::min(addInt32(h, HeaderHeight), m_bitmap.height());
-    for (int y = HeaderHeight; y < scrollBottom; ++y) {
-        gdi::bitBlt(m_bitmap, {-int(step), y}, m_bitmap, gdi::Rect{0, y, scrollRight, y + 1});
-        if (y < h)
-            gdi::bitBlt(pic.image(), {0, y}, m_bitmap, gdi::Rect{0, y, w, y + 1});
+    // fresh background from the right. Mostly that is a move of the origin.
+    if (!scrollByOrigin(w, h, step)) {
+        const int scrollRight = addInt32(w, Margin);
+        const int scrollBottom = std::min(addInt32(h, HeaderHeight), m_bitmap.height());
+        for (int y = HeaderHeight; y < scrollBottom; ++y)
+            gdi::bitBlt(m_bitmap, {-int(step), y}, m_bitmap, gdi::Rect{0, y, scrollRight, y + 1});
     }
+    // Then the visible part goes to the box: the rows the scroll reached.
+    const int shownBottom = std::min({addInt32(h, HeaderHeight), m_bitmap.height(), h});
+    if (shownBottom > HeaderHeight)
+        gdi::bitBlt(pic.image(), {0, HeaderHeight}, m_bitmap,
+                    gdi::Rect{0, HeaderHeight, w, shownBottom});
 
     // The box now holds what it showed before, moved by step, plus what came in at the
     // edge: present it as that scroll, so only the new strip is painted again. That
@@ -203,7 +216,85 @@ void TrafficGraph::scrollAndShow(forms::Surface& pic, qint16 step, bool drew) {
     forms::doEvents();
 }
 
+bool TrafficGraph::scrollByOrigin(int w, int h, qint16 step) {
+    const int rows = m_bitmap.height();
+    if (m_room == 0 || step < 1 || step > m_room || addInt32(h, HeaderHeight) < rows)
+        return false;
+    if (m_origin + step > m_room)
+        compact();
+    // A copy of the columns before `right` onto itself, `step` to the left: every
+    // column from `kept` on keeps its pixels, the others take those `step` to their
+    // right, which the new origin gives them without a copy.
+    const int width = m_bitmap.width();
+    const int right = std::min(addInt32(w, Margin), width);
+    const int kept = std::max(0, right - step);
+    const int origin = m_origin + step;
+    const qsizetype stride = m_store.bytesPerLine();
+    uchar* to = storeAt(HeaderHeight, origin + kept);
+    const std::ptrdiff_t from = storeAt(HeaderHeight, m_origin + kept) - to;
+    const std::size_t bytes = std::size_t(width - kept) * std::size_t(m_store.depth() / 8);
+    for (int y = HeaderHeight; y < rows; ++y, to += stride)
+        std::memmove(to, to + from, bytes);
+    m_origin = origin;
+    placeBitmap();
+    return true;
+}
+
+void TrafficGraph::placeBitmap() {
+    if (m_store.isNull()) {
+        m_bitmap = QImage();
+        return;
+    }
+    m_bitmap = QImage(storeAt(0, m_origin), m_store.width() - m_room, m_store.height(),
+                      m_store.bytesPerLine(), m_store.format());
+    m_bitmap.setColorTable(m_store.colorTable());
+    m_bitmap.setDotsPerMeterX(m_store.dotsPerMeterX());
+    m_bitmap.setDotsPerMeterY(m_store.dotsPerMeterY());
+}
+
+void TrafficGraph::syncHeader() {
+    if (m_headerOrigin == m_origin)
+        return;
+    const std::size_t bytes = std::size_t(m_bitmap.width()) * std::size_t(m_store.depth() / 8);
+    for (int y = 0; y < std::min(int(HeaderHeight), m_store.height()); ++y)
+        std::memmove(storeAt(y, m_origin), storeAt(y, m_headerOrigin), bytes);
+    m_headerOrigin = m_origin;
+}
+
+void TrafficGraph::compact() {
+    syncHeader();
+    const std::size_t bytes = std::size_t(m_bitmap.width()) * std::size_t(m_store.depth() / 8);
+    for (int y = 0; y < m_store.height(); ++y)
+        std::memmove(storeAt(y, 0), storeAt(y, m_origin), bytes);
+    m_origin = 0;
+    m_headerOrigin = 0;
+    placeBitmap();
+}
+
+uchar* TrafficGraph::storeAt(int row, int column) {
+    // The store is never shared, so reaching its pixels never copies them.
+    return m_store.bits() + qsizetype(row) * m_store.bytesPerLine() +
+           qsizetype(column) * (m_store.depth() / 8);
+}
+
+const QImage& TrafficGraph::bitmap() const {
+    if (m_snapshotStale) {
+        m_snapshot = m_bitmap.copy();
+        if (m_headerOrigin != m_origin) {
+            const int bytesPerPixel = m_store.depth() / 8;
+            const std::size_t bytes = std::size_t(m_bitmap.width()) * std::size_t(bytesPerPixel);
+            for (int y = 0; y < std::min(int(HeaderHeight), m_snapshot.height()); ++y)
+                std::memcpy(m_snapshot.scanLine(y),
+                            m_store.constScanLine(y) + qsizetype(m_headerOrigin) * bytesPerPixel,
+                            bytes);
+        }
+        m_snapshotStale = false;
+    }
+    return m_snapshot;
+}
+
 void TrafficGraph::copyHeader(forms::Surface& pic) {
+    syncHeader();
     const bool shownBefore = &pic == m_shownOn && pic.changeCount() == m_shownChanges;
     gdi::bitBlt(pic.image(), {0, 0}, m_bitmap, m_headerRect);
     pic.markDirty(QRect(0, 0, m_headerRect.right, HeaderHeight));

@@ -18,6 +18,12 @@ namespace tarvo {
 // copies of it. Every call scrolls by `step` pixels; every eleventh call draws a new
 // ten-pixel piece of each line at the bitmap's right edge, just outside the visible
 // part, so that it scrolls into view.
+//
+// The bitmap lives in a wider store and is a view onto it from a moving origin: a
+// scroll of the graph rows is a move of the origin plus the few columns at the right
+// edge that a block copy onto itself leaves in place, and the whole bitmap moves back
+// only when the origin runs out of room. The header rows, which never scroll, follow
+// the origin only when something reads or draws them.
 class TrafficGraph final {
 public:
     static constexpr int LineCount = 3;
@@ -48,7 +54,8 @@ public:
               std::span<const qint16> values);
 
     bool initialised() const { return m_initialised; }
-    const QImage& bitmap() const { return m_bitmap; }
+    // The bitmap as drawn so far (a copy, kept until the next call).
+    const QImage& bitmap() const;
     qint32 tickCounter() const { return m_tick; }
 
 private:
@@ -62,12 +69,25 @@ private:
                    std::span<const qint16> values);
     void drawGridMarks(const forms::Surface& pic);
     void scrollAndShow(forms::Surface& pic, qint16 step, bool drew);
+    // Scrolls the graph rows by moving the origin; false where only the plain block
+    // copy gives the same pixels (a step below one, rows left unscrolled).
+    bool scrollByOrigin(int w, int h, qint16 step);
+    void placeBitmap();
+    void syncHeader();
+    void compact();
+    uchar* storeAt(int row, int column);
     void copyHeader(forms::Surface& pic);
     // Remembers what the box shows now, so the next call can present a scroll.
     void noteShown(const forms::Surface& pic);
 
     bool m_initialised = false;
-    QImage m_bitmap;
+    QImage m_store;         // the bitmap's pixels, with room for its origin to move right
+    QImage m_bitmap;        // the bitmap: a view onto the store from m_origin
+    int m_origin = 0;       // store column of the bitmap's column 0
+    int m_headerOrigin = 0; // where the header rows are, behind m_origin until needed
+    int m_room = 0;         // how far the origin may move before the bitmap moves back
+    mutable QImage m_snapshot;
+    mutable bool m_snapshotStale = true;
     std::array<forms::gdi::Pen, 5> m_pens;
     QColor m_headerBrush;
     QColor m_backgroundBrush;

@@ -1,14 +1,18 @@
 #include "forms/gdi.h"
 #include "forms/surface.h"
 #include "forms/yield.h"
+#include "runtime/codepage.h"
 #include "runtime/errors.h"
+#include "runtime/numbers.h"
 #include "services/drawpic.h"
 
 #include <QtTest>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -76,6 +80,116 @@ int newY(const Rig& rig, int line) {
     return qRound((rig.h() - 25) * double(rig.ratios[std::size_t(line)]) + line + 1);
 }
 
+// The graph written the plain way, as the comparison for what TrafficGraph keeps: the
+// whole bitmap scrolls by a block copy onto itself on every call, then the visible part
+// is copied to the box. Pens, brushes, rectangles and sizes are the graph's own numbers.
+class PlainGraph {
+public:
+    void draw(Surface& pic, qint16 step, std::span<const float> ratios,
+              std::span<const qint16> values) {
+        namespace gdi = forms::gdi;
+        if (!m_initialised)
+            initialise(pic, step);
+        if (m_tick == 10) {
+            m_tick = 0;
+            const int h = pic.scaleHeight();
+            for (std::size_t i = 0; i < 3; ++i) {
+                const QPoint from(m_x, runtime::subInt32(h, m_y[i]));
+                m_y[i] = runtime::toInt32(double(runtime::subInt32(h, 25)) *
+                                              double(runtime::element(ratios, int(i))) +
+                                          int(i) + 1);
+                const QPoint to(m_x + 10, runtime::subInt32(h, m_y[i]));
+                gdi::line(m_bitmap, from, to, gdi::Pen{LinePens[i], 3});
+                copyHeader(pic);
+                if (m_y[i] != m_previousY[i]) {
+                    const int top = h - m_y[i];
+                    m_font = CreateLabelFont(96, 9, 0);
+                    const QString text = TrafficGraph::labelText(int(i), ratios, values);
+                    if (!text.isEmpty())
+                        gdi::drawText(m_bitmap, ansi(text),
+                                      gdi::Rect{m_x - 30, top, m_x + 12, top + 15},
+                                      gdi::DtCenter | gdi::DtTop, m_font, QColor(0, 0, 0));
+                }
+                m_previousY[i] = m_y[i];
+            }
+            const int w = pic.scaleWidth();
+            const double scale = double(h - 25);
+            const int m2 = runtime::toInt32(scale / 2 + 20);
+            const int m1 = runtime::toInt32(scale / 4 + 20);
+            const int m3 = runtime::toInt32(scale / 4 * 3 + 20);
+            const QColor pale(210, 245, 255);
+            gdi::line(m_bitmap, {w, m2}, {w + 10, m2}, gdi::Pen{pale, 2});
+            gdi::line(m_bitmap, {w, m1}, {w + 10, m1}, gdi::Pen{pale, 1});
+            gdi::line(m_bitmap, {w, m3}, {w + 10, m3}, gdi::Pen{pale, 1});
+            gdi::line(m_bitmap, {w, 20}, {w, h}, gdi::Pen{pale, 1});
+        } else {
+            ++m_tick;
+        }
+        const int w = pic.scaleWidth();
+        const int h = pic.scaleHeight();
+        gdi::bitBlt(m_bitmap, {-int(step), 20}, QImage(m_bitmap),
+                    gdi::Rect{0, 20, w + 13, std::min(h + 20, m_bitmap.height())});
+        gdi::bitBlt(pic.image(), {0, 20}, m_bitmap,
+                    gdi::Rect{0, 20, w, std::min({h + 20, m_bitmap.height(), h})});
+    }
+
+    const QImage& bitmap() const { return m_bitmap; }
+    int tickCounter() const { return m_tick; }
+
+private:
+    static constexpr std::array<QColor, 3> LinePens{QColor(2, 181, 236), QColor(142, 255, 99),
+                                                    QColor(255, 100, 100)};
+
+    static QString ansi(const QString& text) { return runtime::fromAnsi(runtime::toAnsi(text)); }
+
+    void initialise(Surface& pic, qint16 step) {
+        namespace gdi = forms::gdi;
+        m_initialised = true;
+        const int w = pic.scaleWidth();
+        const int h = pic.scaleHeight();
+        m_x = w;
+        m_bitmap = QImage(step + w + 13, h, pic.image().format());
+        m_bitmap.fill(Qt::black);
+        gdi::fillRect(m_bitmap, gdi::Rect{0, 20, w + 13, h}, QColor(255, 255, 255));
+        gdi::fillRect(m_bitmap, gdi::Rect{0, 0, w, 20}, QColor(219, 245, 255));
+        gdi::drawText(m_bitmap, ansi(TrafficGraph::welcomeText()), gdi::Rect{0, 20, w + 13, h},
+                      gdi::DtCenter | gdi::DtTop,
+                      gdi::createFont(16, 0, 400, false, false, false, QStringLiteral("System")),
+                      QColor(0, 0, 0));
+        m_headerWidth = w;
+        copyHeader(pic);
+    }
+
+    void copyHeader(Surface& pic) {
+        forms::gdi::bitBlt(pic.image(), {0, 0}, m_bitmap,
+                           forms::gdi::Rect{0, 0, m_headerWidth, 20});
+    }
+
+    bool m_initialised = false;
+    QImage m_bitmap;
+    int m_tick = 0;
+    int m_x = 0;
+    int m_headerWidth = 0;
+    std::array<int, 3> m_y{1, 2, 3};
+    std::array<int, 3> m_previousY{0, 0, 0};
+    QFont m_font;
+};
+
+// Ratios from a little below zero to above full scale (lines and labels then reach into
+// the header rows) and values around the label thresholds, the same for any run.
+struct Feed {
+    quint32 seed = 12345;
+    float next(float low, float high) {
+        seed = seed * 1103515245u + 12345u;
+        return low + (high - low) * float((seed >> 8) & 0xFFFF) / 65535.0f;
+    }
+    void fill(std::array<float, 3>& ratios, std::array<qint16, 4>& values) {
+        for (float& ratio : ratios)
+            ratio = next(-0.05f, 1.3f);
+        values = {qint16(next(0, 1000)), qint16(next(0, 30)), qint16(next(0, 60)), 0};
+    }
+};
+
 } // namespace
 
 class TestDrawpic : public QObject {
@@ -114,6 +228,8 @@ private slots:
     void pensAndBrushes_data();
     void pensAndBrushes();
     void labelsUseNinePointTimes();
+    void sameAsPlainCopying_data();
+    void sameAsPlainCopying();
 
 private:
     int m_yields = 0;
@@ -613,6 +729,88 @@ void TestDrawpic::labelsUseNinePointTimes() {
                 QVERIFY(sameColour(rig.graph.bitmap().pixel(x, y), QColor(0, 0, 0)));
         }
     QVERIFY(inkPixels > 20);
+}
+
+// Call by call, the box, the bitmap and the tick counter equal those of the plain graph
+// that scrolls its whole bitmap: through many hundred pixels of scrolling, changes of
+// step and box size, someone else drawing on the box, and a faulty call.
+void TestDrawpic::sameAsPlainCopying_data() {
+    QTest::addColumn<QSize>("box");
+    QTest::addColumn<QList<int>>("steps"); // one per call, cycled
+    QTest::addColumn<int>("calls");
+    QTest::addColumn<int>("resizeAt"); // 0 for never
+    QTest::addColumn<QSize>("resizeTo");
+    QTest::addColumn<int>("printAt"); // someone prints on the box
+    QTest::addColumn<int>("faultAt");
+    const QList<int> one{1};
+    QTest::newRow("main box") << MainBox << one << 1100 << 0 << QSize() << 0 << 0;
+    QTest::newRow("small box, step 3")
+        << SmallBox << QList<int>{3} << 300 << 0 << QSize() << 0 << 0;
+    QTest::newRow("steps vary") << SmallBox << QList<int>{1, 2, 0, 1, -2, 1, 5, 1} << 400 << 0
+                                << QSize() << 0 << 0;
+    QTest::newRow("wider step than the bitmap")
+        << SmallBox << QList<int>{1, 1, 1, 500, 1} << 300 << 0 << QSize() << 0 << 0;
+    QTest::newRow("box grows") << SmallBox << one << 400 << 150 << QSize(260, 120) << 0 << 0;
+    QTest::newRow("box shrinks below the rows")
+        << SmallBox << one << 400 << 150 << QSize(150, 40) << 0 << 0;
+    QTest::newRow("box shrinks a little")
+        << SmallBox << one << 400 << 150 << QSize(190, 70) << 0 << 0;
+    QTest::newRow("someone prints") << SmallBox << one << 300 << 0 << QSize() << 120 << 0;
+    QTest::newRow("faulty drawing call") << SmallBox << one << 300 << 0 << QSize() << 0 << 143;
+    QTest::newRow("tiny box") << QSize(20, 22) << one << 200 << 0 << QSize() << 0 << 0;
+}
+
+void TestDrawpic::sameAsPlainCopying() {
+    QFETCH(QSize, box);
+    QFETCH(QList<int>, steps);
+    QFETCH(int, calls);
+    QFETCH(int, resizeAt);
+    QFETCH(QSize, resizeTo);
+    QFETCH(int, printAt);
+    QFETCH(int, faultAt);
+    Surface pic(box);
+    Surface plainPic(box);
+    TrafficGraph graph;
+    PlainGraph plain;
+    Feed feed;
+    std::array<float, 3> ratios{};
+    std::array<qint16, 4> values{};
+    for (int call = 1; call <= calls; ++call) {
+        const auto step = qint16(steps[(call - 1) % steps.size()]);
+        feed.fill(ratios, values);
+        if (call == faultAt)
+            ratios[1] = std::numeric_limits<float>::quiet_NaN();
+        if (call == resizeAt) {
+            pic.resize(resizeTo);
+            plainPic.resize(resizeTo);
+        }
+        if (call == printAt) {
+            pic.print(QStringLiteral("x"));
+            plainPic.print(QStringLiteral("x"));
+        }
+        std::optional<int> error;
+        std::optional<int> plainError;
+        try {
+            graph.draw(pic, step, ratios, values);
+        } catch (const runtime::RuntimeError& e) {
+            error = e.number();
+        }
+        try {
+            plain.draw(plainPic, step, ratios, values);
+        } catch (const runtime::RuntimeError& e) {
+            plainError = e.number();
+        }
+        QCOMPARE(error, plainError);
+        QCOMPARE(error.has_value(), call == faultAt);
+        QCOMPARE(graph.tickCounter(), plain.tickCounter());
+        if (pic.image() != plainPic.image())
+            QFAIL(qPrintable(QStringLiteral("box differs after call %1").arg(call)));
+        if (graph.bitmap() != plain.bitmap())
+            QFAIL(qPrintable(QStringLiteral("bitmap differs after call %1").arg(call)));
+    }
+    // Lines and labels did come in.
+    QVERIFY(countColour(pic.image(), QColor(142, 255, 99)) > 0);
+    QVERIFY(countInk(graph.bitmap(), QRect(box.width() - 40, 0, 52, box.height())) > 0);
 }
 
 QTEST_MAIN(TestDrawpic)
