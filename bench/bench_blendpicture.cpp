@@ -1,5 +1,6 @@
 // Compositing one 32 x 32 button picture over the body drawing, as every redraw of a
 // button with a picture does (and three more times with a shadow).
+#include "controls/button/colourtables.h"
 #include "controls/button/pictureeffects.h"
 
 #include <QIcon>
@@ -7,22 +8,10 @@
 
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
-#include <array>
-
 using namespace tarvo;
 using namespace tarvo::button;
 
 namespace {
-
-std::array<std::uint8_t, 256> table(int factor) {
-    std::array<std::uint8_t, 256> t{};
-    for (int i = 0; i < 256; ++i)
-        t[std::size_t(i)] = std::uint8_t(std::min(255, i * factor / 255));
-    return t;
-}
-const std::array<std::uint8_t, 256> Brighten = table(293);
-const std::array<std::uint8_t, 256> Darken = table(217);
 
 // A picture with every kind of pixel: colours, and a frame of the mask colour.
 QImage artwork(bool alpha) {
@@ -51,7 +40,7 @@ forms::Picture pictureFor(int kind) {
 // Argument: 0 bitmap, 1 bitmap with alpha, 2 icon; visual state; enabled.
 void blendPicture32(benchmark::State& state) {
     const forms::Picture picture = pictureFor(int(state.range(0)));
-    BlendSettings settings(Brighten, Darken);
+    BlendSettings settings(BrightenTable(), DarkenTable());
     settings.visualState = int(state.range(1));
     settings.enabled = state.range(2) != 0;
     settings.disabledPictureMode = 1;
