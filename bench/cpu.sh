@@ -115,12 +115,7 @@ for n in "${names[@]}"; do b1[$n]=$(snapshot "${xvfb[$n]}"); idle[$n]=$(percent 
 
 # A local HTTP server streaming at a steady rate, bound to loopback, ended by time.
 total=$((settle_seconds + shown_seconds + hidden_seconds + perf_seconds + 30))
-port=$((20000 + RANDOM % 20000))
-"${in_netns[@]}" python3 "$root/tests/e2e/steady_http.py" "$port" --lifetime "$((total + 30))" \
-  >"$workdir/http.log" 2>&1 &
-pids+=($!)
-wait_for 10 "${in_netns[@]}" curl -s -o /dev/null "http://127.0.0.1:$port/" ||
-  fail "the HTTP server did not start"
+start_stream_server "$((total + 30))"
 
 for i in "${!names[@]}"; do
   n=${names[$i]}

@@ -19,12 +19,7 @@ unset QT_QPA_PLATFORM
 
 start_netns
 total=$((settle_seconds + measured_seconds + 60))
-port=$((20000 + RANDOM % 20000))
-"${in_netns[@]}" python3 "$root/tests/e2e/steady_http.py" "$port" --lifetime "$((total + 30))" \
-  >"$workdir/http.log" 2>&1 &
-pids+=($!)
-wait_for 10 "${in_netns[@]}" curl -s -o /dev/null "http://127.0.0.1:$port/" ||
-  fail "the HTTP server did not start"
+start_stream_server "$((total + 30))"
 
 apps=()
 for i in $(seq 1 $#); do

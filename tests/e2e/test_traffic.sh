@@ -11,10 +11,7 @@ start_session
 start_netns
 
 # A local HTTP server on 127.0.0.1 that paces a stream to one client; bounded in time.
-port=$((20000 + RANDOM % 20000))
-"${in_netns[@]}" python3 "$(dirname "$0")/steady_http.py" "$port" --lifetime 120 >"$workdir/http.log" 2>&1 &
-pids+=($!)
-wait_for 10 "${in_netns[@]}" curl -s -o /dev/null "http://127.0.0.1:$port/" || fail "the local HTTP server did not start"
+start_stream_server 120
 
 "${in_netns[@]}" "$tarvo" >"$workdir/tarvo.log" 2>&1 &
 pids+=($!)

@@ -76,6 +76,17 @@ start_netns() {
   in_netns=(ip netns exec "$netns")
 }
 
+# start_stream_server LIFETIME: steady_http.py on 127.0.0.1 inside the namespace, on a
+# free-looking port it puts in $port, ended by itself after LIFETIME seconds.
+start_stream_server() {
+  port=$((20000 + RANDOM % 20000))
+  "${in_netns[@]}" python3 "$(dirname "${BASH_SOURCE[0]}")/steady_http.py" "$port" --lifetime "$1" \
+    >"$workdir/http.log" 2>&1 &
+  pids+=($!)
+  wait_for 10 "${in_netns[@]}" curl -s -o /dev/null "http://127.0.0.1:$port/" ||
+    fail "the local HTTP server did not start"
+}
+
 # pixel X Y FILE: the colour of one pixel of a screenshot as "r,g,b".
 pixel() {
   convert "$3" -format "%[fx:int(255*p{$1,$2}.r)],%[fx:int(255*p{$1,$2}.g)],%[fx:int(255*p{$1,$2}.b)]" info:

@@ -3,6 +3,7 @@
 #include "platform/web/qtwebpane.h"
 #include "runtime/errors.h"
 #include "support/httpserver.h"
+#include "support/urlcatcher.h"
 
 #include <QBuffer>
 #include <QDesktopServices>
@@ -29,15 +30,6 @@ QByteArray gbk(const QString& text) {
     QStringEncoder encoder("GBK");
     return encoder.encode(text);
 }
-
-// Records the URLs the desktop would open.
-class LinkCatcher final : public QObject {
-    Q_OBJECT
-public:
-    QList<QUrl> opened;
-public slots:
-    void open(const QUrl& url) { opened << url; }
-};
 
 } // namespace
 
@@ -311,7 +303,7 @@ void TestWebPane::scriptsAreNeverShown() {
 }
 
 void TestWebPane::linksOpenTheDesktopBrowser() {
-    LinkCatcher catcher;
+    testing::UrlCatcher catcher;
     QDesktopServices::setUrlHandler(QStringLiteral("http"), &catcher, "open");
     m_server->page("/page", "<title>kiv</title><a href=\"/more?x=1\">more</a>");
     QCOMPARE(navigate(QStringLiteral("/page")).size(), 1);

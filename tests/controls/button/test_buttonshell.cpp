@@ -1,4 +1,5 @@
 #include "controls/button/buttonshell.h"
+#include "support/urlcatcher.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -9,18 +10,7 @@
 
 using namespace tarvo::button;
 
-namespace {
-
-// Takes the desktop's part: records what it is asked to open, opens nothing.
-class UrlCatcher final : public QObject {
-    Q_OBJECT
-public:
-    QList<QUrl> opened;
-public slots:
-    void open(const QUrl& url) { opened << url; }
-};
-
-} // namespace
+namespace {} // namespace
 
 class TestButtonShell final : public QObject {
     Q_OBJECT
@@ -81,7 +71,7 @@ private slots:
     }
 
 private:
-    UrlCatcher m_catcher;
+    tarvo::testing::UrlCatcher m_catcher;
 };
 
 QTEST_MAIN(TestButtonShell)

@@ -1,5 +1,6 @@
 // The button with its pictures, tip, drop-down menu and message hook in place.
 #include "controls/button/tqbutton.h"
+#include "support/urlcatcher.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -74,14 +75,6 @@ protected:
             return false;
         }
     }
-};
-
-class UrlCatcher final : public QObject {
-    Q_OBJECT
-public:
-    QList<QUrl> opened;
-public slots:
-    void open(const QUrl& url) { opened << url; }
 };
 
 // A picture of one colour, 16 x 16.
@@ -392,7 +385,7 @@ private slots:
     // OpenWebsite hands the address to the desktop (here a stand-in, never a browser).
     void openWebsiteThroughTheDesktop() {
         Hosted h;
-        UrlCatcher catcher;
+        testing::UrlCatcher catcher;
         QDesktopServices::setUrlHandler(QStringLiteral("http"), &catcher, "open");
         QVERIFY(h.button->OpenWebsite(QStringLiteral("http://127.0.0.1/tq/")));
         QVERIFY(!h.button->OpenWebsite(QString()));
