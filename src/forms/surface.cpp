@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <utility>
 
 namespace tarvo::forms {
@@ -54,6 +55,8 @@ void Surface::resize(QSize pixels) {
         return;
     const QImage old = m_image;
     m_image = makeImage(pixels);
+    m_store.reset();
+    m_origin = 0;
     m_wholeRegion = QRegion(m_image.rect());
     paintBackground(m_image.rect());
     gdi::bitBlt(m_image, QPoint(0, 0), old, {0, 0, old.width(), old.height()});
@@ -188,6 +191,83 @@ void Surface::markScrolled(const QRect& rect, int dx, int dy) {
     }
     m_dirty += QRegion(r).subtracted(moved);
     m_scroll = Scroll{r, dx, dy};
+}
+
+void Surface::scroll(const QRect& rect, int dx, int dy) {
+    const QRect r = rect.intersected(m_image.rect());
+    if (r.isEmpty() || (dx == 0 && dy == 0))
+        return;
+    if (dy == 0 && dx < 0 && -dx < r.width() && r.left() == 0 && r.width() == m_image.width()) {
+        scrollByOrigin(r, -dx);
+    } else if (const QRect to = r.translated(dx, dy).intersected(r); !to.isEmpty()) {
+        const QRect from = to.translated(-dx, -dy);
+        const qsizetype pixel = m_image.depth() / 8;
+        const std::size_t bytes = std::size_t(to.width() * pixel);
+        // Rows in the order that never reads a row already overwritten.
+        for (int i = 0; i < to.height(); ++i) {
+            const int row = dy > 0 ? to.height() - 1 - i : i;
+            std::memmove(m_image.scanLine(to.top() + row) + to.left() * pixel,
+                         m_image.constScanLine(from.top() + row) + from.left() * pixel, bytes);
+        }
+    }
+    markScrolled(r, dx, dy);
+}
+
+void Surface::scrollByOrigin(const QRect& r, int step) {
+    // Raw moves in the store must not show through a copy someone holds, nor miss an
+    // image that a write while shared has detached from it: start a store of its own.
+    if (!m_store || !m_image.isDetached() || m_image.constBits() != storeAt(0, m_origin))
+        adoptStore();
+    const int w = m_image.width();
+    const qsizetype pixel = m_store->depth() / 8;
+    if (m_origin + step > m_store->width() - w) {
+        // Out of room: the image moves back to the store's start, once per its width.
+        for (int y = 0; y < m_store->height(); ++y)
+            std::memmove(storeAt(y, 0), storeAt(y, m_origin), std::size_t(w * pixel));
+        m_origin = 0;
+    }
+    for (int y = 0; y < m_store->height(); ++y) {
+        if (y < r.top() || y > r.bottom())
+            // Rows outside the rect stay where they are in the moved view.
+            std::memmove(storeAt(y, m_origin + step), storeAt(y, m_origin), std::size_t(w * pixel));
+        else
+            // The uncovered columns keep their pixels, as after a block copy.
+            std::memmove(storeAt(y, m_origin + w), storeAt(y, m_origin + w - step),
+                         std::size_t(step * pixel));
+    }
+    m_origin += step;
+    placeView();
+}
+
+void Surface::adoptStore() {
+    const int w = m_image.width();
+    // Room for the origin to move one width before the image moves back.
+    auto store = std::make_shared<QImage>(2 * w, m_image.height(), m_image.format());
+    const std::size_t bytes = std::size_t(w) * std::size_t(m_image.depth() / 8);
+    for (int y = 0; y < m_image.height(); ++y)
+        std::memcpy(store->scanLine(y), m_image.constScanLine(y), bytes);
+    m_store = std::move(store);
+    m_origin = 0;
+    placeView();
+}
+
+void Surface::placeView() {
+    // Every view keeps the store alive, so a copy of an earlier view stays valid.
+    auto* keep = new std::shared_ptr<QImage>(m_store);
+    QImage view(
+        storeAt(0, m_origin), m_image.width(), m_image.height(), m_store->bytesPerLine(),
+        m_store->format(), [](void* info) { delete static_cast<std::shared_ptr<QImage>*>(info); },
+        keep);
+    view.setDotsPerMeterX(m_image.dotsPerMeterX());
+    view.setDotsPerMeterY(m_image.dotsPerMeterY());
+    view.setDevicePixelRatio(m_image.devicePixelRatio());
+    m_image = std::move(view);
+}
+
+uchar* Surface::storeAt(int row, int column) const {
+    // The store is never shared as an image, so reaching its pixels never copies them.
+    return m_store->bits() + qsizetype(row) * m_store->bytesPerLine() +
+           qsizetype(column) * (m_store->depth() / 8);
 }
 
 void Surface::refresh() {

@@ -11,6 +11,7 @@
 #include <QSize>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace tarvo::forms {
@@ -64,6 +65,11 @@ public:
     // scroll presenter the next present moves what is shown and repaints only the
     // uncovered part; without one the whole rect is presented as changed.
     void markScrolled(const QRect& rect, int dx, int dy);
+    // Moves the pixels of rect by dx, dy, as a block copy of rect onto itself (what the
+    // move uncovers keeps its pixels), and marks the move as markScrolled does. A
+    // leftward scroll across the whole width moves where the image starts in a wider
+    // store instead of the pixels, so a scrolling graph costs its new strip, not its area.
+    void scroll(const QRect& rect, int dx, int dy);
     // Counts every change marked on the surface, so that a routine that presents its own
     // drawing incrementally can tell whether anyone else drew in between.
     quint64 changeCount() const { return m_changes; }
@@ -76,6 +82,10 @@ public:
 
 private:
     void paintBackground(const QRect& area);
+    void scrollByOrigin(const QRect& rect, int step);
+    void adoptStore();
+    void placeView();
+    uchar* storeAt(int row, int column) const;
 
     struct Scroll {
         QRect rect;
@@ -84,6 +94,10 @@ private:
     };
 
     QImage m_image;
+    // Once the surface scrolls leftward, m_image is a view onto this wider store from
+    // column m_origin; the store is shared with copies of the view that callers hold.
+    std::shared_ptr<QImage> m_store;
+    int m_origin = 0;
     OleColor m_backColor = syscolour::ButtonFace;
     OleColor m_foreColor = syscolour::ButtonText;
     Picture m_picture;

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 
 namespace tarvo {
 
@@ -83,9 +84,14 @@ void TrafficGraph::draw(forms::Surface& pic, qint16 step, std::span<const float>
     forms::doEvents();
 
     m_snapshotStale = true;
+    // A call that ended early (a fault) left the box behind the bitmap.
+    if (!m_finished)
+        m_shownOn = nullptr;
+    m_finished = false;
     const bool drawing = m_tick == CallsPerPiece - 1;
     if (drawing) {
         m_tick = 0;
+        m_drawnFrom = std::numeric_limits<int>::max();
         syncHeader(); // pieces and labels may reach into the header rows
         for (int line = 0; line < LineCount; ++line)
             drawPiece(pic, line, ratios, values);
@@ -146,6 +152,7 @@ void TrafficGraph::drawPiece(forms::Surface& pic, int line, std::span<const floa
     current.y = runtime::toInt32(scale * double(element(ratios, line)) + line + 1);
     const QPoint to(addInt32(current.x, PieceLength), subInt32(pic.scaleHeight(), current.y));
     gdi::line(m_bitmap, from, to, m_pens[i]);
+    m_drawnFrom = std::min(m_drawnFrom, std::min(from.x(), to.x()) - LinePenWidth);
 
     copyHeader(pic);
     forms::doEvents();
@@ -155,9 +162,12 @@ void TrafficGraph::drawPiece(forms::Surface& pic, int line, std::span<const floa
         m_labelRect.bottom = addInt32(m_labelRect.top, LabelHeight);
         m_currentFont = CreateLabelFont(runtime::DotsPerInch, LabelPoints, 0);
         const QString text = labelText(line, ratios, values);
-        if (!text.isEmpty())
+        if (!text.isEmpty()) {
+            // Clipped to its rectangle.
             gdi::drawText(m_bitmap, throughAnsi(text), m_labelRect, gdi::DtCenter | gdi::DtTop,
                           m_currentFont, TextColour);
+            m_drawnFrom = std::min(m_drawnFrom, m_labelRect.left);
+        }
     }
     m_previous[i] = current;
 }
@@ -175,6 +185,7 @@ void TrafficGraph::drawGridMarks(const forms::Surface& pic) {
     gdi::line(m_bitmap, {w, quarter}, {end, quarter}, m_pens[GridPen]);
     gdi::line(m_bitmap, {w, threeQuarters}, {end, threeQuarters}, m_pens[GridPen]);
     gdi::line(m_bitmap, {w, HeaderHeight}, {w, h}, m_pens[GridPen]);
+    m_drawnFrom = std::min(m_drawnFrom, w - LinePenWidth);
 }
 
 void TrafficGraph::scrollAndShow(forms::Surface& pic, qint16 step, bool drew) {
@@ -188,31 +199,33 @@ void TrafficGraph::scrollAndShow(forms::Surface& pic, qint16 step, bool drew) {
         for (int y = HeaderHeight; y < scrollBottom; ++y)
             gdi::bitBlt(m_bitmap, {-int(step), y}, m_bitmap, gdi::Rect{0, y, scrollRight, y + 1});
     }
-    // Then the visible part goes to the box: the rows the scroll reached.
+    // The box now holds what it showed before, moved by step, plus what came in at the
+    // edge: it scrolls its own pixels and takes only the new strip from the bitmap, and
+    // presents that as a scroll. That holds only while nobody else drew on the box and
+    // its size stayed; otherwise the visible part goes to the box again, the rows the
+    // scroll reached.
     const int shownBottom = std::min({addInt32(h, HeaderHeight), m_bitmap.height(), h});
-    if (shownBottom > HeaderHeight)
+    if (shownBottom <= HeaderHeight) {
+        pic.markDirty(QRect(0, HeaderHeight, w, h - HeaderHeight));
+    } else if (&pic == m_shownOn && pic.size() == m_shownSize &&
+               pic.changeCount() == m_shownChanges && step >= 1 && step < w &&
+               w <= m_bitmap.width()) {
+        const QRect area(0, HeaderHeight, w, shownBottom - HeaderHeight);
+        pic.scroll(area, -int(step), 0);
+        int from = w - step;
+        if (drew)
+            from = std::clamp(m_drawnFrom - int(step), 0, from);
+        gdi::bitBlt(pic.image(), {from, HeaderHeight}, m_bitmap,
+                    gdi::Rect{from, HeaderHeight, w, shownBottom});
+        pic.markDirty(QRect(from, HeaderHeight, w - from, shownBottom - HeaderHeight));
+    } else {
         gdi::bitBlt(pic.image(), {0, HeaderHeight}, m_bitmap,
                     gdi::Rect{0, HeaderHeight, w, shownBottom});
-
-    // The box now holds what it showed before, moved by step, plus what came in at the
-    // edge: present it as that scroll, so only the new strip is painted again. That
-    // holds only while nobody else drew on the box and its size stayed.
-    const QRect area(0, HeaderHeight, w, h - HeaderHeight);
-    if (&pic == m_shownOn && pic.size() == m_shownSize && pic.changeCount() == m_shownChanges) {
-        pic.markScrolled(area, -int(step), 0);
-        if (drew) {
-            // Pieces, labels and marks start at the label rectangle's left edge at the
-            // earliest (a wide pen reaches a little left of the pieces' start).
-            const int drawnFrom =
-                std::min(m_labelRect.left, m_graphRect.right - Margin - LinePenWidth);
-            const int from = drawnFrom - int(step);
-            pic.markDirty(QRect(from, HeaderHeight, w - from, h - HeaderHeight));
-        }
-    } else {
-        pic.markDirty(area);
+        pic.markDirty(QRect(0, HeaderHeight, w, h - HeaderHeight));
     }
     pic.refresh();
     noteShown(pic);
+    m_finished = true;
     forms::doEvents();
 }
 

@@ -103,6 +103,8 @@ private:
     const forms::Surface* m_shownOn = nullptr;
     QSize m_shownSize;
     quint64 m_shownChanges = 0;
+    bool m_finished = true; // the last call ran to its end
+    int m_drawnFrom = 0;    // leftmost bitmap column this call's pieces, labels and marks reached
 };
 
 // One tick of the main window's graph, kept in module state for the whole run.

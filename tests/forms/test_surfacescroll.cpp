@@ -52,6 +52,16 @@ void paintColumns(Surface& surface) {
     surface.markAllDirty();
 }
 
+// A block copy of rect onto itself by dx, dy, pixel by pixel, from a copy of the image.
+void blockCopy(QImage& image, const QRect& rect, int dx, int dy) {
+    const QImage before = image.copy();
+    const QRect r = rect & image.rect();
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x)
+            if (r.contains(x - dx, y - dy))
+                image.setPixel(x, y, before.pixel(x - dx, y - dy));
+}
+
 // What the window system shows of the widget: the offscreen platform's backing store.
 QImage shown(QWidget& top, QWidget& widget) {
     const QPixmap shot = top.screen()->grabWindow(top.winId());
@@ -165,6 +175,71 @@ private slots:
         QCOMPARE(surface.changeCount(), start + 3);
         surface.refresh(); // presenting is no change
         QCOMPARE(surface.changeCount(), start + 3);
+    }
+
+    // Scrolling moves the pixels as a block copy onto itself would, whichever way the
+    // surface does it; drawing between scrolls lands where it is drawn.
+    void scrollMovesPixelsAsABlockCopy_data() {
+        QTest::addColumn<QRect>("rect");
+        QTest::addColumn<int>("dx");
+        QTest::addColumn<int>("dy");
+        QTest::addColumn<int>("times");
+        QTest::newRow("whole width, one left, past two widths")
+            << QRect(0, 0, 30, 12) << -1 << 0 << 75;
+        QTest::newRow("whole width between fixed rows") << QRect(0, 3, 30, 6) << -3 << 0 << 40;
+        QTest::newRow("whole width, all but one column") << QRect(0, 3, 30, 6) << -29 << 0 << 5;
+        QTest::newRow("whole width, more than the width") << QRect(0, 3, 30, 6) << -31 << 0 << 3;
+        QTest::newRow("part of the width") << QRect(4, 2, 20, 8) << -2 << 0 << 15;
+        QTest::newRow("right") << QRect(0, 2, 30, 8) << 2 << 0 << 15;
+        QTest::newRow("down") << QRect(0, 2, 30, 8) << 0 << 3 << 5;
+        QTest::newRow("up and left") << QRect(2, 1, 25, 10) << -1 << -2 << 5;
+        QTest::newRow("reaching past the image") << QRect(-5, 6, 50, 20) << -2 << 0 << 20;
+    }
+    void scrollMovesPixelsAsABlockCopy() {
+        QFETCH(QRect, rect);
+        QFETCH(int, dx);
+        QFETCH(int, dy);
+        QFETCH(int, times);
+        Surface surface(QSize(30, 12));
+        paintColumns(surface);
+        QImage expected = surface.image().copy();
+        for (int n = 1; n <= times; ++n) {
+            surface.scroll(rect, dx, dy);
+            blockCopy(expected, rect, dx, dy);
+            if (n % 7 == 0) {
+                const QPoint at(n % 30, n % 12);
+                surface.image().setPixel(at, qRgb(n, 255 - n, 77));
+                expected.setPixel(at, qRgb(n, 255 - n, 77));
+            }
+            if (surface.image() != expected)
+                QFAIL(qPrintable(QStringLiteral("differs after scroll %1").arg(n)));
+        }
+    }
+
+    // A copy of the image taken before scrolls keeps its pixels; so does one taken
+    // before a write that detaches the surface's image from the copy.
+    void heldCopiesKeepTheirPixels() {
+        Surface surface(QSize(30, 12));
+        paintColumns(surface);
+        const QRect rect(0, 2, 30, 8);
+        surface.scroll(rect, -1, 0);
+        const QImage held = surface.image();
+        const QImage heldPixels = held.copy();
+        for (int n = 0; n < 40; ++n)
+            surface.scroll(rect, -1, 0);
+        QCOMPARE(held, heldPixels);
+
+        QImage expected = surface.image().copy();
+        const QImage second = surface.image();
+        surface.image().setPixel(3, 4, qRgb(1, 2, 3)); // detaches from `second`
+        expected.setPixel(3, 4, qRgb(1, 2, 3));
+        const QImage secondPixels = second.copy();
+        for (int n = 0; n < 40; ++n) {
+            surface.scroll(rect, -1, 0);
+            blockCopy(expected, rect, -1, 0);
+        }
+        QCOMPARE(second, secondPixels);
+        QCOMPARE(surface.image(), expected);
     }
 
     // The widget scrolls what it shows; afterwards the screen holds exactly the image,
