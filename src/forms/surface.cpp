@@ -193,11 +193,21 @@ void Surface::markScrolled(const QRect& rect, int dx, int dy) {
     m_scroll = Scroll{r, dx, dy};
 }
 
+namespace {
+// How far the origin may move in the store before the image moves back to its start:
+// a quarter of the width, as one whole move per that many pixels costs less than a
+// store twice as wide.
+int storeRoom(int width) {
+    return std::max(1, width / 4);
+}
+} // namespace
+
 void Surface::scroll(const QRect& rect, int dx, int dy) {
     const QRect r = rect.intersected(m_image.rect());
     if (r.isEmpty() || (dx == 0 && dy == 0))
         return;
-    if (dy == 0 && dx < 0 && -dx < r.width() && r.left() == 0 && r.width() == m_image.width()) {
+    if (dy == 0 && dx < 0 && -dx <= storeRoom(m_image.width()) && r.left() == 0 &&
+        r.width() == m_image.width()) {
         scrollByOrigin(r, -dx);
     } else if (const QRect to = r.translated(dx, dy).intersected(r); !to.isEmpty()) {
         const QRect from = to.translated(-dx, -dy);
@@ -241,8 +251,7 @@ void Surface::scrollByOrigin(const QRect& r, int step) {
 
 void Surface::adoptStore() {
     const int w = m_image.width();
-    // Room for the origin to move one width before the image moves back.
-    auto store = std::make_shared<QImage>(2 * w, m_image.height(), m_image.format());
+    auto store = std::make_shared<QImage>(w + storeRoom(w), m_image.height(), m_image.format());
     const std::size_t bytes = std::size_t(w) * std::size_t(m_image.depth() / 8);
     for (int y = 0; y < m_image.height(); ++y)
         std::memcpy(store->scanLine(y), m_image.constScanLine(y), bytes);

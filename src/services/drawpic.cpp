@@ -110,9 +110,10 @@ void TrafficGraph::initialise(forms::Surface& pic, qint16 step) {
         pic.image().isNull() ? QImage::Format_RGB32 : pic.image().format();
     const int bitmapWidth = int(step) + w + Margin;
     if (bitmapWidth > 0 && h > 0) {
-        // Room for the origin to move a bitmap's width: the bitmap moves back once per
-        // that many pixels of scrolling. Pixels smaller than a byte cannot move by origin.
-        m_room = QImage(1, 1, format).depth() % 8 == 0 ? bitmapWidth : 0;
+        // Room for the origin to move a quarter of the bitmap's width: the bitmap moves
+        // back once per that many pixels of scrolling, a small cost next to keeping a
+        // store twice as wide. Pixels smaller than a byte cannot move by origin.
+        m_room = QImage(1, 1, format).depth() % 8 == 0 ? std::max(1, bitmapWidth / 4) : 0;
         m_store = QImage(bitmapWidth + m_room, h, format);
         m_store.fill(Qt::black); // as a fresh compatible bitmap; only the rectangles are filled
     }
