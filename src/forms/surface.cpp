@@ -185,11 +185,19 @@ void Surface::markScrolled(const QRect& rect, int dx, int dy) {
     ++m_changes;
     const QRect moved = r.translated(dx, dy);
     // What was waiting to be shown inside rect moved with the pixels.
-    if (const QRegion inside = m_dirty.intersected(r); !inside.isEmpty()) {
-        m_dirty -= r;
-        m_dirty += inside.translated(dx, dy).intersected(r);
+    if (!m_dirty.isEmpty()) {
+        if (const QRegion inside = m_dirty.intersected(r); !inside.isEmpty()) {
+            m_dirty -= r;
+            m_dirty += inside.translated(dx, dy).intersected(r);
+        }
     }
-    m_dirty += QRegion(r).subtracted(moved);
+    // A move along one axis uncovers one band; only a diagonal one needs region arithmetic.
+    if (dy == 0)
+        m_dirty += QRect(dx < 0 ? r.right() + dx + 1 : r.left(), r.top(), std::abs(dx), r.height());
+    else if (dx == 0)
+        m_dirty += QRect(r.left(), dy < 0 ? r.bottom() + dy + 1 : r.top(), r.width(), std::abs(dy));
+    else
+        m_dirty += QRegion(r).subtracted(moved);
     m_scroll = Scroll{r, dx, dy};
 }
 

@@ -77,23 +77,29 @@ class TestSurfaceScroll final : public QObject {
 private slots:
     void scrollIsPresentedAsScrollPlusStrip_data() {
         QTest::addColumn<int>("dx");
+        QTest::addColumn<int>("dy");
         QTest::addColumn<QRegion>("strip");
-        QTest::newRow("one left") << -1 << QRegion(39, 5, 1, 10);
-        QTest::newRow("three left") << -3 << QRegion(37, 5, 3, 10);
-        QTest::newRow("two right") << 2 << QRegion(0, 5, 2, 10);
+        QTest::newRow("one left") << -1 << 0 << QRegion(39, 5, 1, 10);
+        QTest::newRow("three left") << -3 << 0 << QRegion(37, 5, 3, 10);
+        QTest::newRow("two right") << 2 << 0 << QRegion(0, 5, 2, 10);
+        QTest::newRow("two down") << 0 << 2 << QRegion(0, 5, 40, 2);
+        QTest::newRow("three up") << 0 << -3 << QRegion(0, 12, 40, 3);
+        QTest::newRow("left and down") << -1 << 2 << QRegion(0, 5, 40, 2) + QRegion(39, 7, 1, 8);
     }
     void scrollIsPresentedAsScrollPlusStrip() {
         QFETCH(int, dx);
+        QFETCH(int, dy);
         QFETCH(QRegion, strip);
         Surface surface(QSize(40, 20));
         surface.refresh();
         Presented p;
         p.attach(surface, true);
-        surface.markScrolled(QRect(0, 5, 40, 10), dx, 0);
+        surface.markScrolled(QRect(0, 5, 40, 10), dx, dy);
         surface.refresh();
         QCOMPARE(p.scrolls.size(), 1);
         QCOMPARE(p.scrolls[0].rect, QRect(0, 5, 40, 10));
         QCOMPARE(p.scrolls[0].dx, dx);
+        QCOMPARE(p.scrolls[0].dy, dy);
         QCOMPARE(p.regions, QList<QRegion>{strip});
         surface.refresh(); // presented once
         QCOMPARE(p.scrolls.size(), 1);
