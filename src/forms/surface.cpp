@@ -210,13 +210,13 @@ int storeRoom(int width) {
 }
 } // namespace
 
-void Surface::scroll(const QRect& rect, int dx, int dy) {
+void Surface::scroll(const QRect& rect, int dx, int dy, Uncovered uncovered) {
     const QRect r = rect.intersected(m_image.rect());
     if (r.isEmpty() || (dx == 0 && dy == 0))
         return;
     if (dy == 0 && dx < 0 && -dx <= storeRoom(m_image.width()) && r.left() == 0 &&
         r.width() == m_image.width()) {
-        scrollByOrigin(r, -dx);
+        scrollByOrigin(r, -dx, uncovered);
     } else if (const QRect to = r.translated(dx, dy).intersected(r); !to.isEmpty()) {
         const QRect from = to.translated(-dx, -dy);
         const qsizetype pixel = m_image.depth() / 8;
@@ -231,7 +231,7 @@ void Surface::scroll(const QRect& rect, int dx, int dy) {
     markScrolled(r, dx, dy);
 }
 
-void Surface::scrollByOrigin(const QRect& r, int step) {
+void Surface::scrollByOrigin(const QRect& r, int step, Uncovered uncovered) {
     // Raw moves in the store must not show through a copy someone holds, nor miss an
     // image that a write while shared has detached from it: start a store of its own.
     if (!m_store || !m_image.isDetached() || m_image.constBits() != storeAt(0, m_origin))
@@ -239,17 +239,17 @@ void Surface::scrollByOrigin(const QRect& r, int step) {
     const int w = m_image.width();
     const qsizetype pixel = m_store->depth() / 8;
     if (m_origin + step > m_store->width() - w) {
-        // Out of room: the image moves back to the store's start, once per its width.
+        // Out of room: the image moves back to the store's start.
         for (int y = 0; y < m_store->height(); ++y)
             std::memmove(storeAt(y, 0), storeAt(y, m_origin), std::size_t(w * pixel));
         m_origin = 0;
     }
+    // Rows outside the rect stay where they are in the moved view; the columns the move
+    // uncovers come from beyond the old view and take their old pixels when kept.
     for (int y = 0; y < m_store->height(); ++y) {
         if (y < r.top() || y > r.bottom())
-            // Rows outside the rect stay where they are in the moved view.
             std::memmove(storeAt(y, m_origin + step), storeAt(y, m_origin), std::size_t(w * pixel));
-        else
-            // The uncovered columns keep their pixels, as after a block copy.
+        else if (uncovered == Uncovered::Kept)
             std::memmove(storeAt(y, m_origin + w), storeAt(y, m_origin + w - step),
                          std::size_t(step * pixel));
     }

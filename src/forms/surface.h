@@ -65,11 +65,15 @@ public:
     // scroll presenter the next present moves what is shown and repaints only the
     // uncovered part; without one the whole rect is presented as changed.
     void markScrolled(const QRect& rect, int dx, int dy);
-    // Moves the pixels of rect by dx, dy, as a block copy of rect onto itself (what the
-    // move uncovers keeps its pixels), and marks the move as markScrolled does. A
+    // What a scroll leaves in the part it uncovers.
+    enum class Uncovered {
+        Kept,      // its old pixels, as after a block copy of the rect onto itself
+        Repainted, // anything: the caller paints it before the next present
+    };
+    // Moves the pixels of rect by dx, dy and marks the move as markScrolled does. A
     // leftward scroll across the whole width moves where the image starts in a wider
     // store instead of the pixels, so a scrolling graph costs its new strip, not its area.
-    void scroll(const QRect& rect, int dx, int dy);
+    void scroll(const QRect& rect, int dx, int dy, Uncovered uncovered = Uncovered::Kept);
     // Counts every change marked on the surface, so that a routine that presents its own
     // drawing incrementally can tell whether anyone else drew in between.
     quint64 changeCount() const { return m_changes; }
@@ -82,7 +86,7 @@ public:
 
 private:
     void paintBackground(const QRect& area);
-    void scrollByOrigin(const QRect& rect, int step);
+    void scrollByOrigin(const QRect& rect, int step, Uncovered uncovered);
     void adoptStore();
     void placeView();
     uchar* storeAt(int row, int column) const;

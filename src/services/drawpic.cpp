@@ -212,7 +212,7 @@ void TrafficGraph::scrollAndShow(forms::Surface& pic, qint16 step, bool drew) {
                pic.changeCount() == m_shownChanges && step >= 1 && step < w &&
                w <= m_bitmap.width()) {
         const QRect area(0, HeaderHeight, w, shownBottom - HeaderHeight);
-        pic.scroll(area, -int(step), 0);
+        pic.scroll(area, -int(step), 0, forms::Surface::Uncovered::Repainted);
         int from = w - step;
         if (drew)
             from = std::clamp(m_drawnFrom - int(step), 0, from);

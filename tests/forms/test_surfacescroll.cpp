@@ -222,6 +222,24 @@ private slots:
         }
     }
 
+    // A scroll whose uncovered strip the caller repaints: everything else moves as before.
+    void repaintedStripScroll() {
+        Surface surface(QSize(30, 12));
+        paintColumns(surface);
+        QImage expected = surface.image().copy();
+        const QRect rect(0, 2, 30, 8);
+        for (int n = 1; n <= 70; ++n) {
+            const int step = 1 + n % 3;
+            surface.scroll(rect, -step, 0, Surface::Uncovered::Repainted);
+            blockCopy(expected, rect, -step, 0);
+            const QRect strip(30 - step, 2, step, 8);
+            gdi::fillRect(surface.image(), gdi::fromQRect(strip), QColor(n, 90, 200));
+            gdi::fillRect(expected, gdi::fromQRect(strip), QColor(n, 90, 200));
+            if (surface.image() != expected)
+                QFAIL(qPrintable(QStringLiteral("differs after scroll %1").arg(n)));
+        }
+    }
+
     // A copy of the image taken before scrolls keeps its pixels; so does one taken
     // before a write that detaches the surface's image from the copy.
     void heldCopiesKeepTheirPixels() {
