@@ -2,6 +2,7 @@
 
 #include "forms/frame.h"
 #include "forms/timer.h"
+#include "forms/yield.h"
 
 #include <QTimerEvent>
 
@@ -72,6 +73,7 @@ void TickSource::deliver(qint64 tick) {
 void TickSource::timerEvent(QTimerEvent* event) {
     if (event->timerId() != m_wake.timerId())
         return;
+    noteSourcesLooked();
     const qint64 tick = std::max(currentTick(), m_armedTick);
     m_wake.stop();
     m_armedTick = -1;

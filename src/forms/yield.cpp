@@ -1,27 +1,57 @@
 #include "forms/yield.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 
 namespace tarvo::forms {
 
 namespace {
-std::function<void()>& yieldHandler() {
-    static std::function<void()> handler;
-    return handler;
+// A yield this soon after the message loop last looked at its sources (sockets, the
+// window system, timers) could only find what arrived in these few microseconds, which
+// the loop takes as promptly once the handler returns: it delivers what was posted
+// meanwhile and spares the poll. A handler that runs longer still polls once a window.
+constexpr qint64 FreshNs = 1'000'000;
+
+struct YieldState {
+    std::function<void()> handler;
+    QElapsedTimer clock;
+    qint64 lookedAt = -1;
+};
+
+YieldState& state() {
+    static YieldState s;
+    return s;
+}
+
+qint64 now() {
+    YieldState& s = state();
+    if (!s.clock.isValid())
+        s.clock.start();
+    return s.clock.nsecsElapsed();
 }
 } // namespace
 
 void doEvents() {
+    YieldState& s = state();
     // Copied so that a handler may replace itself while it runs.
-    if (const auto handler = yieldHandler()) {
+    if (const auto handler = s.handler) {
         handler();
         return;
     }
+    if (s.lookedAt >= 0 && now() - s.lookedAt < FreshNs) {
+        QCoreApplication::sendPostedEvents();
+        return;
+    }
     QCoreApplication::processEvents();
+    s.lookedAt = now();
+}
+
+void noteSourcesLooked() {
+    state().lookedAt = now();
 }
 
 void setYieldHandler(std::function<void()> handler) {
-    yieldHandler() = std::move(handler);
+    state().handler = std::move(handler);
 }
 
 } // namespace tarvo::forms

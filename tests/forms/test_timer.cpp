@@ -4,8 +4,11 @@
 #include "forms/yield.h"
 #include "runtime/errors.h"
 
+#include <QAbstractEventDispatcher>
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 using namespace tarvo::runtime;
 using namespace tarvo::forms;
@@ -362,6 +365,43 @@ private slots:
         QCOMPARE(frames, 1);
         QCoreApplication::processEvents();
         QCOMPARE(frames, 1);
+    }
+
+    // Right after the loop looked at its sources, a yield delivers posted work without
+    // polling them again; once a millisecond has passed, it polls (a due timer fires).
+    void yieldAfterALook_data() {
+        QTest::addColumn<int>("waitMs");
+        QTest::newRow("right after") << 0;
+        QTest::newRow("well after") << 5;
+    }
+    void yieldAfterALook() {
+        QFETCH(int, waitMs);
+        auto* dispatcher = QAbstractEventDispatcher::instance();
+        QCoreApplication::processEvents();
+        int polls = 0;
+        const auto counting =
+            connect(dispatcher, &QAbstractEventDispatcher::awake, [&] { ++polls; });
+        bool posted = false;
+        bool timed = false;
+        QTimer::singleShot(std::chrono::milliseconds(1), Qt::PreciseTimer, [&] { timed = true; });
+        QElapsedTimer since;
+        noteSourcesLooked();
+        since.start();
+        QMetaObject::invokeMethod(
+            this, [&] { posted = true; }, Qt::QueuedConnection);
+        QTest::qSleep(waitMs);
+        const qint64 elapsed = since.nsecsElapsed();
+        doEvents();
+        disconnect(counting);
+        QVERIFY(posted);
+        if (waitMs > 0) {
+            QCOMPARE(polls, 1);
+            QVERIFY(timed);
+        } else if (elapsed < 500'000) {
+            // Only when this machine did not stall between the two calls.
+            QCOMPARE(polls, 0);
+        }
+        QTRY_VERIFY(timed);
     }
 
     void doEventsRunsPendingWork() {
