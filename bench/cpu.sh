@@ -16,7 +16,8 @@
 #   gkrellm                      a peer monitor, for reference, when it is installed
 # Durations in seconds: BASELINE_SECONDS (idle servers, default 20), SETTLE_SECONDS
 # (start-up, not measured, default 5), SHOWN_SECONDS and HIDDEN_SECONDS (default 60
-# each). RATE_KB is the stream's rate in KB/s (default 60). FLOOR_C is floor.c (default
+# each). WINDOWS (default 6): the shown time is also measured in that many windows, and
+# the median of their ratios is printed, which a burst of other work moves less. RATE_KB is the stream's rate in KB/s (default 60). FLOOR_C is floor.c (default
 # /work/shared/perf/floor.c). PERF_SECONDS > 0 adds, after the measurement, the split of
 # each shown Tarvo's and floor's CPU time, and its server's, by library (perf record).
 # Needs root, for the network namespace.
@@ -28,6 +29,7 @@ tarvo=$(realpath "${1:-$root/build/run/src/main/tarvo}")
 baseline_seconds=${BASELINE_SECONDS:-20}
 settle_seconds=${SETTLE_SECONDS:-5}
 shown_seconds=${SHOWN_SECONDS:-60}
+windows=${WINDOWS:-6}
 hidden_seconds=${HIDDEN_SECONDS:-60}
 perf_seconds=${PERF_SECONDS:-0}
 rate_kb=${RATE_KB:-60}
@@ -143,9 +145,16 @@ sleep "$settle_seconds"
 
 declare -A t0 t1 x0 x1 t2 t3 x2 x3 peak
 echo "shown, loopback stream at $rate_kb KB/s: ${shown_seconds} s"
-for n in "${names[@]}"; do t0[$n]=$(snapshot "${app[$n]}"); x0[$n]=$(snapshot "${xvfb[$n]}"); done
-sleep "$shown_seconds"
-for n in "${names[@]}"; do t1[$n]=$(snapshot "${app[$n]}"); x1[$n]=$(snapshot "${xvfb[$n]}"); done
+# The shown time is cut into windows: a burst of other work on this shared machine
+# spoils one window's ratio, not the median of them.
+declare -A ts xs
+for ((k = 0; k <= windows; k++)); do
+  ((k == 0)) || sleep "$(calc "$shown_seconds / $windows")"
+  for n in "${names[@]}"; do ts[$n,$k]=$(snapshot "${app[$n]}"); xs[$n,$k]=$(snapshot "${xvfb[$n]}"); done
+done
+for n in "${names[@]}"; do
+  t0[$n]=${ts[$n,0]}; x0[$n]=${xs[$n,0]}; t1[$n]=${ts[$n,$windows]}; x1[$n]=${xs[$n,$windows]}
+done
 for n in "${names[@]}"; do kill -0 "${app[$n]}" || fail "$n ended while shown"; done
 
 if ((perf_seconds > 0)); then
@@ -215,5 +224,19 @@ done
 for n in "${names[@]}"; do
   is_tarvo "$n" || continue
   echo "$n peak RSS (VmHWM): $((peak[$n] / 1024)) MB (${peak[$n]} kB)"
+done
+# Per window: each program's total over the floor's in the same window.
+median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+echo
+echo "shown, ratio of the total to the floor's, per window of $(calc "$shown_seconds / $windows") s"
+for n in "${names[@]}"; do
+  [[ $n == floor ]] && continue
+  ratios=()
+  for ((k = 1; k <= windows; k++)); do
+    mine=$(calc "$(percent "${ts[$n,$((k - 1))]}" "${ts[$n,$k]}") + $(percent "${xs[$n,$((k - 1))]}" "${xs[$n,$k]}") - ${idle[$n]}")
+    floor_total=$(calc "$(percent "${ts[floor,$((k - 1))]}" "${ts[floor,$k]}") + $(percent "${xs[floor,$((k - 1))]}" "${xs[floor,$k]}") - ${idle[floor]}")
+    ratios+=("$(calc "$mine / ($floor_total > 0 ? $floor_total : 1)")")
+  done
+  printf '%-18s median %s   windows %s\n' "$n" "$(printf '%s\n' "${ratios[@]}" | median)" "${ratios[*]}"
 done
 echo "X server idle baselines: $(for n in "${names[@]}"; do printf '%s %s  ' "$n" "${idle[$n]}"; done)"
