@@ -98,13 +98,20 @@ void TestXPresenter::scrollFrame(int dx, int seed, bool twice) {
     forms::Surface& surface = m_widget->surface();
     QImage& image = surface.image();
     for (int pass = 0; pass < (twice ? 2 : 1); ++pass) {
-        for (int y = ScrollArea.top(); y <= ScrollArea.bottom(); ++y) {
-            auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
-            std::memmove(row, row - dx, sizeof(QRgb) * std::size_t(ScrollArea.width() + dx));
-            for (int x = ScrollArea.right() + 1 + dx; x <= ScrollArea.right(); ++x)
-                row[x] = pattern(x, y, seed * 2 + pass);
+        // Every other frame the surface moves its own pixels (its image then starts
+        // elsewhere in a wider store); otherwise the pixels move here.
+        if (seed % 2 == 0) {
+            surface.scroll(ScrollArea, dx, 0, forms::Surface::Uncovered::Repainted);
+        } else {
+            for (int y = ScrollArea.top(); y <= ScrollArea.bottom(); ++y) {
+                auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+                std::memmove(row, row - dx, sizeof(QRgb) * std::size_t(ScrollArea.width() + dx));
+            }
+            surface.markScrolled(ScrollArea, dx, 0);
         }
-        surface.markScrolled(ScrollArea, dx, 0);
+        for (int y = ScrollArea.top(); y <= ScrollArea.bottom(); ++y)
+            for (int x = ScrollArea.right() + 1 + dx; x <= ScrollArea.right(); ++x)
+                image.setPixel(x, y, pattern(x, y, seed * 2 + pass));
         surface.markDirty(
             QRect(ScrollArea.right() + 1 + dx, ScrollArea.top(), -dx, ScrollArea.height()));
         // A small change in the header and one inside the scrolled area.
