@@ -16,9 +16,9 @@ namespace tarvo {
 // The scrolling traffic graph of the main window. Everything is drawn into an
 // off-screen bitmap a little wider than the box; the box only ever receives block
 // copies of it, and while nobody else draws on it, it scrolls its own pixels and
-// receives only the strip that came in. Every call scrolls by `step` pixels; every eleventh call draws a new
-// ten-pixel piece of each line at the bitmap's right edge, just outside the visible
-// part, so that it scrolls into view.
+// receives only the strip that came in. Every call scrolls by `step` pixels; every
+// eleventh call draws a new ten-pixel piece of each line at the bitmap's right edge,
+// just outside the visible part, so that it scrolls into view.
 //
 // The bitmap lives in a wider store and is a view onto it from a moving origin: a
 // scroll of the graph rows is a move of the origin plus the few columns at the right
