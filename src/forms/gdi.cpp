@@ -356,6 +356,14 @@ void bitBlt(QImage& dst, QPoint dstTopLeft, const QImage& src, const Rect& srcRe
     // overlap within a row.
     const bool bottomUp = sameData && dy > sy;
     const int bytesPerPixel = dst.depth() / 8;
+    if (srcFormat == dstFormat && w * bytesPerPixel == 4 && !sameData) {
+        // A column of 32-bit pixels, as a scrolling graph brings in: a word a row.
+        uchar* out = dstBits + dy * dstStride + dx * 4;
+        const uchar* in = srcBits + sy * srcStride + sx * 4;
+        for (qint64 row = 0; row < h; ++row, out += dstStride, in += srcStride)
+            std::memcpy(out, in, 4);
+        return;
+    }
     for (qint64 i = 0; i < h; ++i) {
         const qint64 row = bottomUp ? h - 1 - i : i;
         uchar* out = dstBits + (dy + row) * dstStride + dx * bytesPerPixel;

@@ -246,13 +246,20 @@ void Surface::scrollByOrigin(const QRect& r, int step, Uncovered uncovered) {
     }
     // Rows outside the rect stay where they are in the moved view; the columns the move
     // uncovers come from beyond the old view and take their old pixels when kept.
-    for (int y = 0; y < m_store->height(); ++y) {
-        if (y < r.top() || y > r.bottom())
-            std::memmove(storeAt(y, m_origin + step), storeAt(y, m_origin), std::size_t(w * pixel));
-        else if (uncovered == Uncovered::Kept)
-            std::memmove(storeAt(y, m_origin + w), storeAt(y, m_origin + w - step),
+    const qsizetype stride = m_store->bytesPerLine();
+    uchar* const view = storeAt(0, m_origin);
+    const int height = m_store->height();
+    const auto keepRows = [&](int from, int to) {
+        for (int y = from; y < to; ++y)
+            std::memmove(view + y * stride + step * pixel, view + y * stride,
+                         std::size_t(w * pixel));
+    };
+    keepRows(0, r.top());
+    keepRows(r.bottom() + 1, height);
+    if (uncovered == Uncovered::Kept)
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            std::memmove(view + y * stride + w * pixel, view + y * stride + (w - step) * pixel,
                          std::size_t(step * pixel));
-    }
     m_origin += step;
     placeView();
 }

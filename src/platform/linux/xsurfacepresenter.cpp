@@ -128,16 +128,26 @@ void XSurfacePresenter::putImage(const QRect& rect) {
     xcb_connection_t* const c = m_link.connection();
     const std::size_t rowBytes = std::size_t(r.width()) * 4;
     const int rowsPerRequest = int(std::max<std::size_t>(1, m_link.maxImageBytes() / rowBytes));
+    const qsizetype stride = image->bytesPerLine();
+    const uint8_t* const origin = image->constBits() + std::size_t(r.x()) * 4;
     // Whole rows of the image go straight from it; narrower areas are gathered.
-    const bool direct = std::size_t(image->bytesPerLine()) == rowBytes;
+    const bool direct = std::size_t(stride) == rowBytes;
     for (int y = r.top(); y <= r.bottom(); y += rowsPerRequest) {
         const int rows = std::min(rowsPerRequest, r.bottom() + 1 - y);
-        const uint8_t* data = image->constScanLine(y) + std::size_t(r.x()) * 4;
+        const uint8_t* data = origin + y * stride;
         if (!direct) {
-            m_rows.resize(rowBytes * std::size_t(rows));
-            for (int i = 0; i < rows; ++i)
-                std::memcpy(m_rows.data() + rowBytes * std::size_t(i),
-                            image->constScanLine(y + i) + std::size_t(r.x()) * 4, rowBytes);
+            // Grown only, never cleared: every byte sent is written first.
+            if (m_rows.size() < rowBytes * std::size_t(rows))
+                m_rows.resize(rowBytes * std::size_t(rows));
+            uint8_t* to = m_rows.data();
+            if (rowBytes == 4) {
+                // The strip a scroll uncovers is one pixel wide: a word a row.
+                for (int i = 0; i < rows; ++i, to += 4, data += stride)
+                    std::memcpy(to, data, 4);
+            } else {
+                for (int i = 0; i < rows; ++i, to += rowBytes, data += stride)
+                    std::memcpy(to, data, rowBytes);
+            }
             data = m_rows.data();
         }
         xcb_put_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, m_window, m_link.gc(m_window),
