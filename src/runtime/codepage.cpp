@@ -1,32 +1,15 @@
 #include "runtime/codepage.h"
 
-#include <QStringDecoder>
-#include <QStringEncoder>
-
-#include <algorithm>
+#include "runtime/cp936.h"
 
 namespace tarvo::runtime {
 
-namespace {
-
-// Qt's name for code page 936; Qt converts it through ICU (or the system's code pages
-// on Windows), so the runtime needs no converter of its own.
-constexpr const char* CodePage = "GBK";
-
-} // namespace
-
-// One converter per thread, kept: opening the code page is most of the cost of a short
-// conversion, and texts are converted every second. Each call starts from a clean state.
 QByteArray toAnsi(QStringView text) {
-    thread_local QStringEncoder encoder(CodePage);
-    encoder.resetState();
-    return encoder.encode(text);
+    return cp936::encode(text);
 }
 
 QString fromAnsi(QByteArrayView bytes) {
-    thread_local QStringDecoder decoder(CodePage);
-    decoder.resetState();
-    return decoder.decode(bytes);
+    return cp936::decode(bytes);
 }
 
 QByteArray toAnsiField(QStringView text, int maxBytes) {

@@ -21,6 +21,24 @@ private slots:
         QCOMPARE(toAnsi(u"a\u0E01b"), QByteArray("a?b")); // a Thai letter has no GBK form
     }
 
+    // Bytes that form no character show as U+FFFD, one each, and the rest is read on.
+    void badBytesBecomeReplacements_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("lead byte before a newline")
+            << QByteArray("a\xC4\nb") << QStringLiteral("a\uFFFD\nb");
+        QTest::newRow("lead byte before 0x7F")
+            << QByteArray("a\x81\x7F") << QStringLiteral("a\uFFFD\x7F");
+        QTest::newRow("lead byte at the end") << QByteArray("ab\xC4") << QStringLiteral("ab\uFFFD");
+        QTest::newRow("two-byte character at the end")
+            << QByteArray("a\xC4\xE3") << QStringLiteral("a\u4F60");
+    }
+    void badBytesBecomeReplacements() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        QCOMPARE(fromAnsi(bytes), text);
+    }
+
     // A text cut inside a two-byte character leaves nothing behind for the next one.
     void eachConversionStartsAfresh() {
         fromAnsi(QByteArray("\xC4", 1));

@@ -1,5 +1,7 @@
 #include "platform/web/charset.h"
 
+#include "runtime/codepage.h"
+
 #include <QStringDecoder>
 
 namespace tarvo::platform::web {
@@ -78,11 +80,18 @@ QByteArray declaredCharset(const QByteArray& body, const QByteArray& contentType
 
 QString decodePage(const QByteArray& body, const QByteArray& contentType) {
     const QByteArray name = decoderName(declaredCharset(body, contentType).trimmed());
+    QString text;
     QStringDecoder decoder(name.isEmpty() ? "UTF-8" : name.constData(),
                            QStringDecoder::Flag::Stateless);
-    if (!decoder.isValid())
-        decoder = QStringDecoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = decoder.decode(body);
+    if (name == "GBK" || (name == "GB18030" && !decoder.isValid())) {
+        // The runtime's code page 936 is there on every system; where Qt has no GB18030,
+        // its two-byte part (which is GBK) is still read right.
+        text = runtime::fromAnsi(body);
+    } else {
+        if (!decoder.isValid())
+            decoder = QStringDecoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        text = decoder.decode(body);
+    }
     if (text.startsWith(QChar(0xFEFF)))
         text.remove(0, 1);
     return text;
