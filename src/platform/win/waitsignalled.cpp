@@ -1,0 +1,50 @@
+#include "platform/win/waitsignalled.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+#include <QWinEventNotifier>
+
+#include <algorithm>
+
+namespace tarvo::platform::win {
+
+namespace {
+
+DWORD millisecondsUntil(std::chrono::steady_clock::time_point deadline) {
+    using namespace std::chrono;
+    const auto left = duration_cast<milliseconds>(deadline - steady_clock::now()).count();
+    // INFINITE is 0xFFFFFFFF: stay below it.
+    return DWORD(std::clamp<long long>(left, 0, 0x7FFFFFFF));
+}
+
+bool signalled(HANDLE handle, DWORD timeoutMs = 0) {
+    return ::WaitForSingleObject(handle, timeoutMs) == WAIT_OBJECT_0;
+}
+
+} // namespace
+
+bool waitSignalled(HANDLE handle, std::optional<std::chrono::steady_clock::time_point> deadline) {
+    if (signalled(handle))
+        return true;
+    if (QCoreApplication::instance() == nullptr)
+        return signalled(handle, deadline ? millisecondsUntil(*deadline) : INFINITE);
+
+    // The notifier wakes the message loop when the handle is signalled, the timer when
+    // the deadline passes.
+    QWinEventNotifier notifier(handle);
+    bool ready = false;
+    QObject::connect(&notifier, &QWinEventNotifier::activated, [&ready] { ready = true; });
+    QTimer timer;
+    bool expired = false;
+    if (deadline) {
+        timer.setSingleShot(true);
+        timer.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&timer, &QTimer::timeout, [&expired] { expired = true; });
+        timer.start(std::chrono::milliseconds(millisecondsUntil(*deadline)));
+    }
+    while (!ready && !expired && !signalled(handle))
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    return ready || signalled(handle);
+}
+
+} // namespace tarvo::platform::win
