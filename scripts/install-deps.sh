@@ -13,6 +13,7 @@ packages=(
   desktop-file-utils
   at-spi2-core dbus gir1.2-atspi-2.0 python3-gi
   libxcb1-dev
+  debhelper dpkg-dev lintian appstream  # the Debian package and its checks
 )
 
 apt_get() { apt-get -o DPkg::Lock::Timeout=300 "$@"; }
