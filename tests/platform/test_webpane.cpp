@@ -287,11 +287,11 @@ void TestWebPane::imagesOnlyFromThePagesHost() {
     QCOMPARE(navigate(QStringLiteral("/page")).size(), 1);
     QCOMPARE(m_server->requests(), (QList<QByteArray>{"/page", "/red.png", "/tall.png"}));
     auto* view = static_cast<PaneView*>(m_pane->widget());
+    QVERIFY(view->loadResource(QTextDocument::ImageResource, QUrl(m_server->origin() + "/tall.png"))
+                .isNull());
     view->show();
     const QImage shot = view->grab().toImage();
     QCOMPARE(QColor(shot.pixel(10, 10)), QColor(255, 0, 0));
-    QVERIFY(view->loadResource(QTextDocument::ImageResource, QUrl(m_server->origin() + "/tall.png"))
-                .isNull());
 }
 
 void TestWebPane::nothingIsLoadedFromElsewhere() {

@@ -141,10 +141,10 @@ private slots:
         QTest::newRow("own alpha times the state's opacity")
             << Kind::AlphaBitmap << 0x80FFFFFFu << black << 0 << true << 128 << 255 << 0 << 0
             << true << none << rgb(63, 63, 63);
-        // 128 x 254 / 255 = 127.5: the opacity is 127, which gives 255 x 127 / 256 = 126.5.
+        // 192 x 200 / 255 = 150.6: the opacity is 150, which gives 255 x 150 / 256 = 149.4.
         QTest::newRow("own alpha times the opacity is floored")
-            << Kind::AlphaBitmap << 0x80FFFFFFu << black << 0 << true << 254 << 255 << 0 << 0
-            << true << none << rgb(126, 126, 126);
+            << Kind::AlphaBitmap << 0xC0FFFFFFu << black << 0 << true << 200 << 255 << 0 << 0
+            << true << none << rgb(149, 149, 149);
         QTest::newRow("own alpha ignores the key colour")
             << Kind::AlphaBitmap << 0xFFE0E0E0u << black << 0 << true << 255 << 255 << 0 << 0
             << true << none << rgb(0xE0, 0xE0, 0xE0);
