@@ -8,8 +8,8 @@
 namespace tarvo {
 
 // The dotted decimal text of host's first IPv4 address, or empty text when the name
-// does not resolve or the system gives no answer within a few seconds. The window keeps
-// handling its messages meanwhile.
+// does not resolve or the system gives no answer while it would go on retrying (at most
+// platform::LookupCeiling). The window keeps handling its messages meanwhile.
 QString ResolveHostAddress(platform::IHostResolver& resolver, const QString& host);
 
 // Whether text is an IPv4 address as ResolveHostAddress writes it: four decimal numbers

@@ -1262,6 +1262,9 @@ void TestForm1::lowerPaneLines_data() {
     QTest::newRow("two frames of the maker's page")
         << QStringList{marked, marked, marked}
         << QStringList{Initialising, Loading, Loading, Loading} << false;
+    QTest::newRow("KIV in capitals is not the marker")
+        << QStringList{QStringLiteral("<HEAD><TITLE>KIV</TITLE></HEAD>")}
+        << QStringList{Initialising, Loading, Welcome} << true;
     QTest::newRow("foreign page, then the maker's")
         << QStringList{error, marked} << QStringList{Initialising, Loading, Welcome, Loading}
         << false;

@@ -5,6 +5,7 @@
 #include "platform/resolver.h"
 #include "support/echoresponder.h"
 #include "support/scratchnetns.h"
+#include "support/silentnameserver.h"
 
 #include <QPlainTextEdit>
 #include <QStandardPaths>
@@ -96,6 +97,7 @@ private slots:
     void loopbackAnswersFast();
     void delayedEchoes();
     void lostEchoes();
+    void lostNameQueries();
 
 private:
     QString m_why; // why the namespace tests cannot run here
@@ -148,6 +150,33 @@ void TestPing::lostEchoes() {
     QVERIFY2(text1.toPlainText().contains("100% packet loss"), qPrintable(text1.toPlainText()));
     QCOMPARE(average, PingNoAnswer);
     QVERIFY(1000 - average < 0); // the probe tick clamps this to the score 0
+}
+
+// The probe host's name server, on 127.0.0.1 in a namespace of the test's own, loses
+// every other query; the system resolver runs with glibc's defaults and asks again after
+// 5 s. Every check still rates the local host.
+void TestPing::lostNameQueries() {
+    if (!m_why.isEmpty())
+        QSKIP(qPrintable(m_why));
+    testing::ScratchNetns ns(QStringLiteral("lossydns"));
+    QVERIFY2(ns.isValid(), qPrintable(ns.lastError()));
+    QVERIFY2(ns.ip({"link", "set", "lo", "up"}), qPrintable(ns.lastError()));
+    QVERIFY2(ns.setNameServers({"127.0.0.1"}), qPrintable(ns.lastError()));
+    testing::SilentNameServer server(ns.name(), 2);
+    QVERIFY2(server.isValid(), qPrintable(server.error()));
+
+    const int checks = 2;
+    QString output;
+    QVERIFY2(testing::runTool("ip",
+                              {"netns", "exec", ns.name(), TARVO_CHECK_PROBE, "probe.example.com",
+                               QString::number(checks)},
+                              &output, {}, 90000),
+             qPrintable(output));
+    const QStringList averages = output.split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(averages.size(), checks);
+    for (const QString& average : averages)
+        QVERIFY2(average.toInt() >= 0 && average.toInt() <= 20, qPrintable(output));
+    QCOMPARE(server.queries(), 2 * checks); // each check lost its first query
 }
 
 QTEST_MAIN(TestPing)

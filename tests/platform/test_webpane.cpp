@@ -273,13 +273,22 @@ void TestWebPane::imagesOnlyFromThePagesHost() {
     red.save(&buffer, "PNG");
     m_server->route("/red.png", {200, "image/png", png, {}});
     m_server->route("/blue.png", {200, "image/png", png, {}});
+    // Small in bytes, but far too tall to be decoded.
+    QByteArray tallPng;
+    QBuffer tallBuffer(&tallPng);
+    tallBuffer.open(QIODevice::WriteOnly);
+    QImage(1, 50000, QImage::Format_Mono).save(&tallBuffer, "PNG");
+    m_server->route("/tall.png", {200, "image/png", tallPng, {}});
     m_server->page("/page", "<body><img src=\"red.png\" width=20 height=20>"
                             "<img src=\"http://localhost:" +
-                                QByteArray::number(m_server->port()) + "/blue.png\"></body>");
+                                QByteArray::number(m_server->port()) +
+                                "/blue.png\"><img src=\"tall.png\"></body>");
 
     QCOMPARE(navigate(QStringLiteral("/page")).size(), 1);
-    QCOMPARE(m_server->requests(), (QList<QByteArray>{"/page", "/red.png"}));
-    QWidget* view = m_pane->widget();
+    QCOMPARE(m_server->requests(), (QList<QByteArray>{"/page", "/red.png", "/tall.png"}));
+    auto* view = static_cast<PaneView*>(m_pane->widget());
+    QVERIFY(view->loadResource(QTextDocument::ImageResource, QUrl(m_server->origin() + "/tall.png"))
+                .isNull());
     view->show();
     const QImage shot = view->grab().toImage();
     QCOMPARE(QColor(shot.pixel(10, 10)), QColor(255, 0, 0));

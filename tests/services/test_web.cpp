@@ -1,4 +1,5 @@
 #include "platform/fake/fakeresolver.h"
+#include "platform/linux/resolvconf.h"
 #include "platform/resolver.h"
 #include "runtime/codepage.h"
 #include "services/web.h"
@@ -25,6 +26,8 @@ private slots:
     void recognisesDottedAddresses();
     void unansweredLookupKeepsTheWindowRunning_data();
     void unansweredLookupKeepsTheWindowRunning();
+    void retrySchedule_data();
+    void retrySchedule();
 
 private:
     bool m_isolated = false;
@@ -128,23 +131,31 @@ void TestWeb::recognisesDottedAddresses() {
 void TestWeb::unansweredLookupKeepsTheWindowRunning_data() {
     QTest::addColumn<QString>("host");
     QTest::addColumn<QString>("address");
-    QTest::addColumn<bool>("asksTheServer");
-    QTest::newRow("name server never answers") << "probe.example.com"
-                                               << "" << true;
+    QTest::addColumn<QString>("options");
+    QTest::addColumn<int>("lookups");
+    QTest::addColumn<int>("queries");
+    // The system resolver waits 30 s for its one try; each lookup gives up before the
+    // next check, and the second waits for the first instead of asking again.
+    QTest::newRow("name server never answers, asked twice") << "probe.example.com"
+                                                            << ""
+                                                            << "timeout:30 attempts:1" << 2 << 1;
     QTest::newRow("hosts file still answers") << "localhost"
-                                              << "127.0.0.1" << false;
+                                              << "127.0.0.1"
+                                              << "" << 1 << 0;
     QTest::newRow("dotted address needs no server") << "10.0.0.5"
-                                                    << "10.0.0.5" << false;
+                                                    << "10.0.0.5"
+                                                    << "" << 1 << 0;
 }
 
-// The lookup runs in a namespace of the test's own whose only name server, on
-// 127.0.0.1, reads every query and never answers; the system resolver is told to wait 30 s
-// for it. The lookup gives up after a few seconds, and a 10 ms timer on the calling
-// thread keeps ticking all the while.
+// The lookups run in a namespace of the test's own whose only name server, on 127.0.0.1,
+// reads every query and never answers. A 10 ms timer on the calling thread keeps
+// ticking all the while, and every lookup ends before the next latency check (20 s).
 void TestWeb::unansweredLookupKeepsTheWindowRunning() {
     QFETCH(QString, host);
     QFETCH(QString, address);
-    QFETCH(bool, asksTheServer);
+    QFETCH(QString, options);
+    QFETCH(int, lookups);
+    QFETCH(int, queries);
 
     const QString reason = testing::ScratchNetns::unavailableReason();
     if (!reason.isEmpty())
@@ -152,28 +163,69 @@ void TestWeb::unansweredLookupKeepsTheWindowRunning() {
     testing::ScratchNetns ns(QStringLiteral("dns"));
     QVERIFY2(ns.isValid(), qPrintable(ns.lastError()));
     QVERIFY2(ns.ip({"link", "set", "lo", "up"}), qPrintable(ns.lastError()));
-    QVERIFY2(ns.setNameServers({"127.0.0.1"}, "timeout:30 attempts:1"), qPrintable(ns.lastError()));
+    QVERIFY2(ns.setNameServers({"127.0.0.1"}, options), qPrintable(ns.lastError()));
     testing::SilentNameServer server(ns.name());
     QVERIFY2(server.isValid(), qPrintable(server.error()));
 
     QString output;
-    QVERIFY2(testing::runTool("ip", {"netns", "exec", ns.name(), TARVO_RESOLVE_PROBE, host},
-                              &output, {}, 60000),
+    QVERIFY2(testing::runTool(
+                 "ip",
+                 {"netns", "exec", ns.name(), TARVO_RESOLVE_PROBE, host, QString::number(lookups)},
+                 &output, {}, 90000),
              qPrintable(output));
-    const QStringList lines = output.split('\n');
-    QVERIFY2(lines.size() >= 3, qPrintable(output));
-    const qint64 elapsed = lines[1].toLongLong();
-    const int ticks = lines[2].toInt();
-    QCOMPARE(lines[0], address);
-    if (asksTheServer) {
-        QVERIFY2(server.queries() >= 1, "the lookup never reached the name server");
-        // Bounded by a few seconds, far below the resolver's own 30 s.
-        QVERIFY2(elapsed < 10000, qPrintable(output));
+    const QStringList lines = output.split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), lookups);
+    for (const QString& line : lines) {
+        const QStringList fields = line.split(' ');
+        QCOMPARE(fields.size(), 3);
+        const qint64 elapsed = fields[1].toLongLong();
+        const int ticks = fields[2].toInt();
+        QCOMPARE(fields[0], address.isEmpty() ? QStringLiteral("-") : address);
+        QVERIFY2(elapsed < 20000, qPrintable(output));
         // The timer ran throughout: a 10 ms timer over at least a second of waiting.
-        QVERIFY2(elapsed >= 1000 && ticks >= elapsed / 10 / 4, qPrintable(output));
-    } else {
-        QCOMPARE(server.queries(), 0);
+        if (queries > 0)
+            QVERIFY2(elapsed >= 1000 && ticks >= elapsed / 10 / 4, qPrintable(output));
     }
+    QCOMPARE(server.queries(), queries);
+}
+
+void TestWeb::retrySchedule_data() {
+    QTest::addColumn<QByteArray>("config");
+    QTest::addColumn<QByteArray>("environment");
+    QTest::addColumn<int>("seconds");
+    QTest::addColumn<bool>("outlasted");
+    QTest::newRow("no file: 5 s, two tries") << QByteArray() << QByteArray() << 10 << true;
+    QTest::newRow("one name server")
+        << QByteArray("# local\nnameserver 127.0.0.1\n") << QByteArray() << 10 << true;
+    QTest::newRow("options line")
+        << QByteArray("nameserver 127.0.0.1\noptions rotate timeout:3 attempts:4\n") << QByteArray()
+        << 12 << true;
+    QTest::newRow("commented out")
+        << QByteArray("#options timeout:1\n; options attempts:1\n") << QByteArray() << 10 << true;
+    QTest::newRow("two name servers: 5 s, then 10 / 2")
+        << QByteArray("nameserver 10.0.0.1\nnameserver 10.0.0.2\n") << QByteArray() << 20 << false;
+    QTest::newRow("four name servers: glibc asks three: 5, 10 / 3, 20 / 3")
+        << QByteArray("nameserver 10.0.0.1\nnameserver 10.0.0.2\n"
+                      "nameserver 10.0.0.3\nnameserver 10.0.0.4\n")
+        << QByteArray() << 28 << false;
+    QTest::newRow("beyond glibc's limits: 30 s, five tries")
+        << QByteArray("options timeout:99 attempts:9\n") << QByteArray() << 150 << false;
+    QTest::newRow("RES_OPTIONS after the file")
+        << QByteArray("options timeout:30\n") << QByteArray("timeout:1") << 2 << true;
+}
+
+// How long glibc's resolver goes on retrying, and the wait of a lookup: all of that when
+// it ends in good time before the next check, never as long as the check period (20 s).
+void TestWeb::retrySchedule() {
+    QFETCH(QByteArray, config);
+    QFETCH(QByteArray, environment);
+    QFETCH(int, seconds);
+    QFETCH(bool, outlasted);
+    const auto schedule = platform::linux_::retrySchedule(config, environment);
+    QCOMPARE(schedule, std::chrono::seconds(seconds));
+    const auto bound = platform::lookupBound(schedule);
+    QVERIFY(bound < std::chrono::seconds(20));
+    QCOMPARE(bound > schedule, outlasted);
 }
 
 QTEST_MAIN(TestWeb)

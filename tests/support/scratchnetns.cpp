@@ -3,7 +3,9 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 
 #include <fcntl.h>
@@ -67,8 +69,32 @@ QString ScratchNetns::unavailableReason() {
     return {};
 }
 
+// A test that died (killed, crashed, timed out) left its namespaces behind: the first
+// namespace a test makes first removes those of tests whose process is gone. Every
+// scratch namespace is named "tarvo-<tag>-<pid>", perhaps with "-<n>" after it.
+static void removeNamespacesOfDeadTests() {
+    static const QRegularExpression scratch(QStringLiteral("^tarvo-[a-z0-9]+-(\\d+)(-\\d+)?$"));
+    const auto entries = [](const QString& dir) {
+        return QDir(dir).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
+    };
+    // Also a configuration whose namespace is already gone.
+    QStringList names =
+        entries(QStringLiteral("/run/netns")) + entries(QStringLiteral("/etc/netns"));
+    names.removeDuplicates();
+    for (const QString& name : names) {
+        const auto match = scratch.match(name);
+        if (!match.hasMatch() || QFileInfo::exists(QStringLiteral("/proc/") + match.captured(1)))
+            continue;
+        if (QFileInfo::exists(QStringLiteral("/run/netns/") + name))
+            runTool(QStringLiteral("ip"), {"netns", "del", name});
+        QDir(QStringLiteral("/etc/netns/") + name).removeRecursively();
+    }
+}
+
 ScratchNetns::ScratchNetns(const QString& tag) {
     static int counter = 0;
+    if (counter == 0 && ::geteuid() == 0)
+        removeNamespacesOfDeadTests();
     m_name = QStringLiteral("tarvo-%1-%2-%3")
                  .arg(tag)
                  .arg(QCoreApplication::applicationPid())

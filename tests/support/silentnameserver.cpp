@@ -17,7 +17,8 @@
 
 namespace tarvo::testing {
 
-SilentNameServer::SilentNameServer(const QString& netns) {
+SilentNameServer::SilentNameServer(const QString& netns, int answerEvery)
+    : m_answerEvery(answerEvery) {
     m_stopFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     // The namespace is a property of the thread: the socket is made in the serving
     // thread after it has entered the namespace.
@@ -69,11 +70,50 @@ void SilentNameServer::serve() {
         if (waits[1].revents != 0)
             return;
         if (waits[0].revents & POLLIN) {
-            char query[512];
-            if (::recv(m_fd, query, sizeof query, 0) >= 0)
-                ++m_queries;
+            unsigned char query[512];
+            sockaddr_in from{};
+            socklen_t fromSize = sizeof from;
+            const auto size = ::recvfrom(m_fd, query, sizeof query, 0,
+                                         reinterpret_cast<sockaddr*>(&from), &fromSize);
+            if (size < 0)
+                continue;
+            const int count = ++m_queries;
+            if (m_answerEvery > 0 && count % m_answerEvery == 0)
+                answer(query, size, &from, fromSize);
         }
     }
+}
+
+// The reply to a query with one question: 127.0.0.1 when it asks for an address (type A,
+// class IN), otherwise no records.
+void SilentNameServer::answer(const unsigned char* query, long size, const void* from,
+                              unsigned fromSize) {
+    constexpr long Header = 12;
+    long end = Header; // past the question: its name, then type and class
+    while (end < size && query[end] != 0)
+        end += query[end] + 1;
+    end += 1 + 4;
+    if (size < Header || end > size)
+        return;
+    const bool askingForAddress =
+        query[end - 4] == 0 && query[end - 3] == 1 && query[end - 2] == 0 && query[end - 1] == 1;
+    unsigned char reply[512 + 16];
+    std::memcpy(reply, query, size_t(end));
+    reply[2] = 0x80 | (query[2] & 0x01); // a response; recursion desired as asked
+    reply[3] = 0x80;                     // recursion available, no error
+    reply[4] = 0, reply[5] = 1;          // one question
+    reply[6] = 0, reply[7] = askingForAddress ? 1 : 0;
+    std::memset(reply + 8, 0, 4); // no authority or additional records
+    long length = end;
+    if (askingForAddress) {
+        const unsigned char record[] = {0xC0, 0x0C,          // the question's name
+                                        0,    1,    0,   1,  // A, IN
+                                        0,    0,    0,   60, // time to live
+                                        0,    4,    127, 0,  0, 1};
+        std::memcpy(reply + length, record, sizeof record);
+        length += sizeof record;
+    }
+    ::sendto(m_fd, reply, size_t(length), 0, static_cast<const sockaddr*>(from), fromSize);
 }
 
 } // namespace tarvo::testing

@@ -120,7 +120,9 @@ TooltipLayout layoutTooltip(const TooltipContent& content, const TooltipLook& lo
                 QRect(left + iconWidth + (hasIcon ? IconGap : 0), y, titleWidth, titleLineHeight);
         y += titleLineHeight + TitleGap;
     }
-    layout.textRect = QRect(left, y, contentWidth, textBounds.height());
+    // A wider title line leaves the text wrapped at the width it was measured for.
+    const int textWidth = std::max(textBounds.width(), std::min(contentWidth, TooltipMaxWidth));
+    layout.textRect = QRect(left, y, textWidth, textBounds.height());
 
     if (balloon) {
         const int tip = layout.body.left() + StemInset;

@@ -7,6 +7,7 @@
 #include <QRegion>
 #include <QScreen>
 #include <QStyle>
+#include <QStyleHints>
 
 namespace tarvo::button {
 
@@ -90,6 +91,10 @@ ButtonTooltip::ButtonTooltip(QWidget* control)
     const QStyle* style = control ? control->style() : QApplication::style();
     m_delay.setInterval(style ? style->styleHint(QStyle::SH_ToolTip_WakeUpDelay) : 700);
     connect(&m_delay, &QTimer::timeout, this, &ButtonTooltip::show);
+    // A tip stands ten double-click times, as the system's tooltip control lets it.
+    m_expiry.setSingleShot(true);
+    m_expiry.setInterval(10 * QGuiApplication::styleHints()->mouseDoubleClickInterval());
+    connect(&m_expiry, &QTimer::timeout, this, &ButtonTooltip::hide);
 }
 
 ButtonTooltip::~ButtonTooltip() {
@@ -133,10 +138,12 @@ void ButtonTooltip::show() {
     if (!m_control->rect().contains(m_control->mapFromGlobal(at)))
         at = m_control->mapToGlobal(m_control->rect().center());
     m_window->showAt(at);
+    m_expiry.start();
 }
 
 void ButtonTooltip::hide() {
     m_delay.stop();
+    m_expiry.stop();
     if (m_window)
         m_window->hide();
 }

@@ -38,7 +38,7 @@ private:
 
 // When the button's tip shows: created afresh at every Hot entry, shown once the pointer
 // has rested on the button for the desktop's usual tooltip delay, gone when the pointer
-// leaves or presses.
+// leaves or presses, or by itself after a while, as the system's tips time out.
 class ButtonTooltip final : public QObject {
     Q_OBJECT
 public:
@@ -66,6 +66,7 @@ private:
     QPointer<QWidget> m_control;
     QPointer<TooltipWindow> m_window;
     QTimer m_delay;
+    QTimer m_expiry; // while the tip shows
 };
 
 } // namespace tarvo::button

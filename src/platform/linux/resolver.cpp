@@ -1,7 +1,10 @@
 #include "platform/resolver.h"
 
+#include "platform/linux/resolvconf.h"
 #include "platform/linux/waitreadable.h"
+#include "platform/lookupsinflight.h"
 
+#include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <sys/eventfd.h>
@@ -40,8 +43,8 @@ std::optional<IPv4Address> lookUp(const QByteArray& host) {
     return address;
 }
 
-// One lookup, shared by the caller and the thread that runs it: a caller that gives up
-// leaves it to the thread, which finishes on its own and frees it.
+// One lookup, shared by its callers and the thread that runs it: callers that give up
+// leave it to the thread, which finishes on its own and frees it.
 struct Lookup {
     explicit Lookup(QByteArray name)
         : host(std::move(name))
@@ -52,6 +55,8 @@ struct Lookup {
     }
     Lookup(const Lookup&) = delete;
     Lookup& operator=(const Lookup&) = delete;
+
+    bool finished() const { return done.load(std::memory_order_acquire); }
 
     const QByteArray host;
     const int wake; // readable once the answer is there
@@ -65,12 +70,30 @@ public:
         // A NUL inside would silently resolve a different, shorter name.
         if (host.isEmpty() || host.contains('\0'))
             return std::nullopt;
-        const auto deadline = std::chrono::steady_clock::now() + LookupBound;
+        const auto deadline =
+            std::chrono::steady_clock::now() + lookupBound(linux_::systemRetrySchedule());
+        const auto lookup = m_inFlight.join(host, [&host] { return start(host); });
+        if (!lookup)
+            return std::nullopt;
+        // A wait of its own on the answer: a call nested in another's wait watches the same
+        // lookup, and one descriptor takes only one watcher.
+        const int wake = ::fcntl(lookup->wake, F_DUPFD_CLOEXEC, 0);
+        if (wake < 0)
+            return std::nullopt;
+        linux_::waitReadable(wake, deadline);
+        ::close(wake);
+        if (!lookup->finished())
+            return std::nullopt; // no answer in time: as if the name did not resolve
+        return lookup->address;
+    }
+
+private:
+    // The system's call cannot be bounded or cancelled, so it runs on a thread of its own
+    // while the window goes on handling its messages.
+    static std::shared_ptr<Lookup> start(const QByteArray& host) {
         auto lookup = std::make_shared<Lookup>(host);
         if (lookup->wake < 0)
-            return std::nullopt;
-        // The system's call cannot be bounded or cancelled, so it runs on a thread of its
-        // own while the window goes on handling its messages here.
+            return nullptr;
         try {
             std::thread([lookup] {
                 lookup->address = lookUp(lookup->host);
@@ -79,13 +102,12 @@ public:
                 [[maybe_unused]] const auto written = ::write(lookup->wake, &one, sizeof one);
             }).detach();
         } catch (const std::system_error&) {
-            return std::nullopt;
+            return nullptr;
         }
-        linux_::waitReadable(lookup->wake, deadline);
-        if (!lookup->done.load(std::memory_order_acquire))
-            return std::nullopt; // no answer in time: as if the name did not resolve
-        return lookup->address;
+        return lookup;
     }
+
+    LookupsInFlight<Lookup> m_inFlight;
 };
 
 } // namespace

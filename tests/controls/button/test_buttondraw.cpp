@@ -203,15 +203,17 @@ void TestButtonDraw::styleBodies_data() {
                                         {{1, 1}, 0xBE965F},
                                         {{30, 5}, 0xEEEEEE},
                                         {{30, 14}, 0xDBDBDB}};
-    QTest::newRow("3 Hot") << 3 << 1
-                           << Points{{{30, 0}, 0xA77532}, {{30, 1}, 0xFFFFFF}, {{1, 1}, 0xBE965F},
-                                     {{30, 5}, 0xFFF6E1}, {{3, 5}, 0xFFF2D8},  {{56, 5}, 0xFFF3D9},
-                                     {{3, 15}, 0xFCDD9F}, {{30, 15}, 0xFFE8BF}};
+    QTest::newRow("3 Hot") << 3 << 1 << Points{{{30, 0}, 0xA77532}, {{30, 1}, 0xFFFFFF},
+                                               {{1, 1}, 0xBE965F},  {{30, 5}, 0xFFF6E1},
+                                               {{3, 5}, 0xFFF2D8},  {{56, 5}, 0xFFF3D9},
+                                               {{3, 15}, 0xFCDD9F}, {{30, 15}, 0xFFE8BF},
+                                               {{56, 15}, 0xFDDD9F}};
     QTest::newRow("3 Down") << 3 << 2 << Points{{{30, 0}, 0x5C411D},  {{30, 1}, 0xB39C71},
                                                 {{30, 2}, 0xD6C6A9},  {{30, 3}, 0xECD9B9},
                                                 {{1, 2}, 0xCFB073},   {{30, 5}, 0xF6E4C2},
                                                 {{30, 15}, 0xF0D29A}, {{3, 5}, 0xEFD7AA},
-                                                {{1, 1}, 0xBE965F}};
+                                                {{1, 1}, 0xBE965F},   {{56, 5}, 0xEFD7AB},
+                                                {{56, 15}, 0xE7C075}};
     QTest::newRow("3 disabled") << 3 << 3
                                 << Points{{{30, 12}, 0xEBEBEB},
                                           {{30, 0}, 0xA3A3A3},
@@ -335,6 +337,7 @@ void TestButtonDraw::focusLooks_data() {
     QTest::addColumn<int>("state");
     QTest::addColumn<bool>("userMode");
     QTest::addColumn<Points>("points");
+    QTest::addColumn<int>("scheme"); // -1: the style's own
     const QColor face = forms::toQColor(forms::syscolour::ButtonFace);
     const quint32 faceRgb = forms::fromQColor(face);
     const quint32 invertedFace = faceRgb ^ 0xFFFFFF;
@@ -344,23 +347,37 @@ void TestButtonDraw::focusLooks_data() {
         << 0 << int(Normal) << true
         << Points{{{4, 4}, invertedFace}, {{5, 4}, faceRgb}, {{4, 6}, invertedFace},
                   {{0, 0}, 0x0},          {{59, 5}, 0x0},    {{58, 5}, workspace},
-                  {{1, 1}, 0x80000014}};
+                  {{1, 1}, 0x80000014}}
+        << -1;
     QTest::newRow("0 at design time: no dotted rectangle")
-        << 0 << int(Normal) << false << Points{{{4, 4}, faceRgb}, {{0, 0}, 0x0}};
+        << 0 << int(Normal) << false << Points{{{4, 4}, faceRgb}, {{0, 0}, 0x0}} << -1;
     QTest::newRow("1 hot: dotted inset 3, no default frame")
         << 1 << int(Hot) << true
-        << Points{{{3, 3}, invertedFace}, {{4, 3}, faceRgb}, {{0, 0}, 0x80000014}};
+        << Points{{{3, 3}, invertedFace}, {{4, 3}, faceRgb}, {{0, 0}, 0x80000014}} << -1;
     QTest::newRow("2: the focus ring of scheme 0")
         << 2 << int(Normal) << true
         << Points{{{30, 2}, 0xF6D4BC}, {{30, 1}, 0xFFE7CE},  {{1, 12}, 0xE6AF8E},
                   {{2, 12}, 0xF4D1B8}, {{30, 21}, 0xE4AD89}, {{30, 22}, 0xEE8269},
-                  {{30, 0}, 0x743C00}};
+                  {{30, 0}, 0x743C00}}
+        << -1;
     QTest::newRow("2 hot: the hot ring, not the focus ring")
-        << 2 << int(Hot) << true << Points{{{30, 1}, 0xCFF0FF}, {{30, 2}, 0x89D8FD}};
+        << 2 << int(Hot) << true << Points{{{30, 1}, 0xCFF0FF}, {{30, 2}, 0x89D8FD}} << -1;
     QTest::newRow("3: the focus frames")
-        << 3 << int(Normal) << true << Points{{{30, 0}, 0xA77532}, {{30, 1}, 0xFBD848}};
+        << 3 << int(Normal) << true << Points{{{30, 0}, 0xA77532}, {{30, 1}, 0xFBD848}} << -1;
     QTest::newRow("9: dotted inset 3 over the gradient")
-        << 9 << int(Normal) << true << Points{{{3, 3}, 0x080B0B}, {{4, 3}, 0xF7F4F4}};
+        << 9 << int(Normal) << true << Points{{{3, 3}, 0x080B0B}, {{4, 3}, 0xF7F4F4}} << -1;
+    QTest::newRow("2: the focus ring of scheme 1")
+        << 2 << int(Normal) << true
+        << Points{{{30, 2}, 0x8FD1C2},  {{30, 1}, 0x80CBB1},  {{1, 12}, 0x68C8A0},
+                  {{58, 12}, 0x68C8A0}, {{2, 12}, 0x68C8A0},  {{57, 12}, 0x68C8A0},
+                  {{30, 21}, 0x68C8A0}, {{30, 22}, 0x66A7A8}, {{30, 0}, 0x066237}}
+        << 1;
+    QTest::newRow("2: the focus ring of scheme 2")
+        << 2 << int(Normal) << true
+        << Points{{{30, 2}, 0xF6D4BC},  {{30, 1}, 0xFFE7CE},  {{1, 12}, 0xE6AF8E},
+                  {{58, 12}, 0xE6AF8E}, {{2, 12}, 0xFFFFFF},  {{57, 12}, 0xFFFFFF},
+                  {{30, 21}, 0xE4AD89}, {{30, 22}, 0xEE8269}, {{30, 0}, 0x743C00}}
+        << 2;
 }
 
 void TestButtonDraw::focusLooks() {
@@ -368,7 +385,10 @@ void TestButtonDraw::focusLooks() {
     QFETCH(int, state);
     QFETCH(bool, userMode);
     QFETCH(Points, points);
+    QFETCH(int, scheme);
     Drawn d(style, QSize(60, 24));
+    if (scheme >= 0)
+        d.model.setColorScheme(scheme);
     d.model.state().hasFocus = true;
     d.model.state().parentActive = true;
     d.model.state().userMode = userMode;

@@ -19,8 +19,17 @@ namespace {
 struct Recorder final : ButtonHost {
     QStringList trace;
     int redraws = 0;
-    void redraw() override { ++redraws; }
+    const ButtonModel* model = nullptr; // when set: which look each redraw shows
+    int drawnLook = -1;
+    int lookAtClick = -1; // the look on the screen when Click was raised
+    void redraw() override {
+        ++redraws;
+        if (model)
+            drawnLook = model->state().visualState;
+    }
     void raise(ButtonEvent event, const EventArgs& args) override {
+        if (event == ButtonEvent::Click)
+            lookAtClick = drawnLook;
         static const char* names[] = {"Click",     "DblClick", "MouseEnter", "MouseLeave",
                                       "MouseMove", "MouseUp",  "MouseDown",  "KeyDown",
                                       "KeyUp",     "KeyPress"};
@@ -112,6 +121,8 @@ private slots:
 
     void styleSetter_data();
     void styleSetter();
+    void schemeColours_data();
+    void schemeColours();
     void backColorMakesSchemeCustom();
     void pictureSetters();
     void pointerSetters();
@@ -391,10 +402,14 @@ void TestButtonModel::releasePoint() {
     QFETCH(bool, click);
     Recorder host;
     ButtonModel m(host);
+    host.model = &m;
     m.mouseDown(1, 0, 5, 5);
     m.mouseUp(1, 0, x, y, W, H);
     QCOMPARE(host.trace.contains(QStringLiteral("Click")), click);
     QCOMPARE(host.trace.last(), QStringLiteral("MouseUp"));
+    // A handler of Click already sees the button back in its normal look.
+    if (click)
+        QCOMPARE(host.lookAtClick, int(StateNormal));
 }
 
 void TestButtonModel::valueFromCode() {
@@ -452,6 +467,34 @@ void TestButtonModel::styleSetter() {
     QCOMPARE(m.props().showFocusRect, focusRect);
     QCOMPARE(m.props().foreColor, TranslateColor(forms::syscolour::ButtonText));
     QCOMPARE(m.props().picturePushOnHover, false);
+}
+
+void TestButtonModel::schemeColours_data() {
+    QTest::addColumn<int>("style");
+    QTest::addColumn<int>("scheme");
+    QTest::addColumn<uint>("back"); // 0x8000000F: the button face
+    QTest::newRow("2, scheme 1") << 2 << 1 << 0xDBEEF3u;
+    QTest::newRow("2, scheme 2") << 2 << 2 << 0xFCF1F0u;
+    QTest::newRow("3, scheme 0") << 3 << 0 << 0xFDECE0u;
+    QTest::newRow("3, scheme 1") << 3 << 1 << 0xDEEDE8u;
+    QTest::newRow("5, scheme 0") << 5 << 0 << 0xFCE1CAu;
+    QTest::newRow("8, scheme 1") << 8 << 1 << 0xBAD6D4u;
+    QTest::newRow("8, scheme 2") << 8 << 2 << 0xE3DFE0u;
+    QTest::newRow("10, scheme 2") << 10 << 2 << 0xE3DFE0u;
+    QTest::newRow("9, scheme 0") << 9 << 0 << 0xFFD1ADu;
+    QTest::newRow("9, scheme 1") << 9 << 1 << 0xBAD6D4u;
+    QTest::newRow("other styles: the face") << 6 << 2 << 0x8000000Fu;
+}
+
+void TestButtonModel::schemeColours() {
+    QFETCH(int, style);
+    QFETCH(int, scheme);
+    QFETCH(uint, back);
+    Recorder host;
+    ButtonModel m(host);
+    m.setButtonStyle(style);
+    m.setColorScheme(scheme);
+    QCOMPARE(m.props().backColor, TranslateColor(back));
 }
 
 void TestButtonModel::backColorMakesSchemeCustom() {
@@ -557,6 +600,29 @@ void TestButtonModel::storedKeys_data() {
     row("DropDownSymbol", 6, true);
     row("ColorScheme", 2, true);
     row("ColorScheme", 0, false);
+    // The remaining defaults, each as a stored value equal to it.
+    row("ShowFocusRect", false, false);
+    row("BackColor", qint32(TranslateColor(forms::syscolour::ButtonFace)), false);
+    row("Enabled", true, false);
+    row("Value", false, false);
+    row("MousePointer", 0, false);
+    row("HandPointer", false, false);
+    row("PictureShadow", false, false);
+    row("PictureOpacityOnOver", 255, false);
+    row("DisabledPictureMode", 0, false);
+    row("PicturePushOnHover", false, false);
+    row("UseMaskColor", true, false);
+    row("Mode", 0, false);
+    row("ForeColor", qint32(TranslateColor(forms::syscolour::ButtonText)), false);
+    row("ForeColorHover", qint32(TranslateColor(forms::syscolour::ButtonText)), false);
+    row("DropDownSeparator", false, false);
+    row("TooltipTitle", QString(), false);
+    row("ToolTip", QString(), false);
+    row("TooltipIcon", 0, false);
+    row("TooltipType", 0, false);
+    row("TooltipBackColor", qint32(TranslateColor(forms::syscolour::InfoBackground)), false);
+    row("RightToLeft", false, false);
+    row("DropDownSymbol", 0, false);
 }
 
 void TestButtonModel::storedKeys() {
@@ -573,8 +639,15 @@ void TestButtonModel::storedKeys() {
         QCOMPARE(out.toMap().value(key).toString(), value.toString());
     // Besides CaptionEffects, which is always written, nothing else is stored.
     QCOMPARE(out.size(), key == u"CaptionEffects" ? 1 : (stored ? 2 : 1));
-    if (key == u"RightToLeft")
+    if (key == u"RightToLeft" && stored)
         QVERIFY(p.rightToLeft && p.tooltipRightToLeft);
+    // A stored default reads as the missing key does.
+    if (!stored) {
+        forms::PropertyBag fromEmpty;
+        writeButtonProperties(fromEmpty, readButtonProperties(forms::PropertyBag(), tahomaLess()),
+                              tahomaLess());
+        QCOMPARE(out.toMap(), fromEmpty.toMap());
+    }
 }
 
 void TestButtonModel::emptyBagStoresOnlyCaptionEffects() {

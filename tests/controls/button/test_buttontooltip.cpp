@@ -69,17 +69,26 @@ QImage standardIcon(QStyle::StandardPixmap which, int size, const QColor& paper)
 class TestButtonTooltip final : public QObject {
     Q_OBJECT
 private slots:
-    // Text longer than 240 pixels wraps onto further lines; a short one stays on one.
+    // Text longer than 240 pixels wraps onto further lines; a short one stays on one. A
+    // wider title does not widen the text.
     void wrapsAt240_data() {
         QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("title");
         QTest::addColumn<bool>("wraps");
-        QTest::newRow("short") << QStringLiteral("Hide") << false;
-        QTest::newRow("long") << LongTip << true;
+        QTest::newRow("short") << QStringLiteral("Hide") << QString() << false;
+        QTest::newRow("long") << LongTip << QString() << true;
+        QTest::newRow("long, under a title wider than 240 pixels")
+            << LongTip
+            << QStringLiteral("A title far wider than the two hundred and forty pixels of a tip")
+            << true;
     }
     void wrapsAt240() {
         QFETCH(QString, text);
+        QFETCH(QString, title);
         QFETCH(bool, wraps);
-        const Rendered r = render(tip(text));
+        TooltipContent content = tip(text);
+        content.title = title;
+        const Rendered r = render(content);
         const QFontMetrics metrics(r.look.font);
         const int line = metrics.height();
         QVERIFY(r.layout.textRect.width() <= 240);
@@ -312,6 +321,17 @@ private slots:
         QVERIFY(!tooltip.isWaiting());
         QTest::qWait(tooltip.delay() + 100);
         QVERIFY(!tooltip.isShowing());
+    }
+
+    // While the pointer rests, the tip goes by itself after a while, as the system's do.
+    void goneWhileThePointerRests() {
+        QWidget control;
+        control.show();
+        ButtonTooltip tooltip(&control);
+        tooltip.enterHot(tip(QStringLiteral("Hide")), true, false, false);
+        QTRY_VERIFY_WITH_TIMEOUT(tooltip.isShowing(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!tooltip.isShowing(), 30000);
+        QVERIFY(!tooltip.isWaiting()); // and it does not come back
     }
 
     // Each Hot entry makes a new tip from the current properties.

@@ -141,6 +141,10 @@ private slots:
         QTest::newRow("own alpha times the state's opacity")
             << Kind::AlphaBitmap << 0x80FFFFFFu << black << 0 << true << 128 << 255 << 0 << 0
             << true << none << rgb(63, 63, 63);
+        // 192 x 200 / 255 = 150.6: the opacity is 150, which gives 255 x 150 / 256 = 149.4.
+        QTest::newRow("own alpha times the opacity is floored")
+            << Kind::AlphaBitmap << 0xC0FFFFFFu << black << 0 << true << 200 << 255 << 0 << 0
+            << true << none << rgb(149, 149, 149);
         QTest::newRow("own alpha ignores the key colour")
             << Kind::AlphaBitmap << 0xFFE0E0E0u << black << 0 << true << 255 << 255 << 0 << 0
             << true << none << rgb(0xE0, 0xE0, 0xE0);
@@ -294,7 +298,9 @@ private slots:
         QTest::newRow("5 top edge") << "OK" << 5 << false << c << QPoint(42, 4);
         QTest::newRow("5 shifted by 8") << "OK" << 5 << true << c << QPoint(34, 4);
         QTest::newRow("6 above caption") << "OK" << 6 << false << c << QPoint(42, -6);
+        QTest::newRow("6 shifted by 8") << "OK" << 6 << true << c << QPoint(34, -6);
         QTest::newRow("7 bottom edge") << "OK" << 7 << false << c << QPoint(42, 20);
+        QTest::newRow("7 shifted by 8") << "OK" << 7 << true << c << QPoint(34, 20);
         QTest::newRow("8 below caption") << "OK" << 8 << false << c << QPoint(42, 30);
         QTest::newRow("8 shifted by 8") << "OK" << 8 << true << c << QPoint(34, 30);
         QTest::newRow("blank caption centres") << "   " << 0 << false << c << QPoint(42, 12);

@@ -211,6 +211,8 @@ void TestTitleBar::geometry() {
     QCOMPARE(r.shown(QPoint(6 + 30, 2 + 9)), art(TitlePart::Image1, QPoint(30, 9)));
     QCOMPARE(r.shown(QPoint(closeLeft + 10, 2 + 10)), art(TitlePart::PicCloseU, QPoint(10, 10)));
     QCOMPARE(r.shown(QPoint(hostWidth - 1, 5)), art(TitlePart::ImageR, QPoint(8, 5)));
+    // The middle is stretched over its whole width; its gradient runs top to bottom.
+    QCOMPARE(r.shown(QPoint(minLeft - 1, 0)), art(TitlePart::ImageM, QPoint(99, 0)));
 }
 
 void TestTitleBar::hostRegionCorners_data() {
@@ -521,6 +523,8 @@ void TestTitleBar::onlyLeftDragOnStripMoves() {
     const QPoint start = r.host.window.pos();
     const auto b = Qt::MouseButton(button);
     r.mouse(QEvent::MouseButtonPress, at, b, b, QPointF(at));
+    // No move starts at all: under a window manager it would follow the pointer.
+    QCOMPARE(r.bar->isMovingWindow(), moves);
     r.mouse(QEvent::MouseMove, at, Qt::NoButton, b, QPointF(at + QPoint(100, 60)));
     r.mouse(QEvent::MouseButtonRelease, at, b, Qt::NoButton, QPointF(at + QPoint(100, 60)));
     QCOMPARE(r.host.window.pos(), moves ? start + QPoint(100, 60) : start);

@@ -29,7 +29,7 @@ template <typename T> using Reply = std::unique_ptr<T, Free>;
 
 // A colour that differs from its neighbours, so that a pixel out of place shows.
 QRgb pattern(int x, int y, int seed) {
-    const quint32 h = quint32(x * 73856093) ^ quint32(y * 19349663) ^ quint32(seed * 83492791);
+    const quint32 h = quint32(x) * 73856093u ^ quint32(y) * 19349663u ^ quint32(seed) * 83492791u;
     return 0xff000000u | (h & 0xffffffu);
 }
 
