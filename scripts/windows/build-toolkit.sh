@@ -75,6 +75,13 @@ Cflags: -I\${prefix}/include
 PC
 
 # Qt: only the modules Tarvo uses, shared, with the build tools of the host's Qt.
+# Qt 6.4's Windows plugin reaches for the OpenGL loader and the DirectWrite font database
+# whenever dynamic GL and DirectWrite 3 are on, even with OpenGL and Direct2D off.
+plugin=$qt_src/src/plugins/platforms/windows
+sed -i 's/^#if QT_CONFIG(dynamicgl)$/#if QT_CONFIG(dynamicgl) \&\& QT_CONFIG(opengl)/' \
+    "$plugin/qwindowswindow.cpp"
+sed -i 's/^#if QT_CONFIG(directwrite3)$/#if QT_CONFIG(directwrite3) \&\& QT_CONFIG(direct2d)/' \
+    "$plugin/qwindowsintegration.cpp"
 cmake -S "$qt_src" -B "$work/qt-build" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
     -DCMAKE_CROSSCOMPILING_EMULATOR= \
