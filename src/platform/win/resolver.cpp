@@ -5,9 +5,9 @@
 
 #include <ws2tcpip.h>
 
+#include "platform/lookupsinflight.h"
 #include "platform/win/waitsignalled.h"
 
-#include <atomic>
 #include <cstring>
 #include <system_error>
 #include <thread>
@@ -15,6 +15,10 @@
 namespace tarvo::platform {
 
 namespace {
+
+// The DNS client's own schedule: it asks again after 1, 1, 2 and 4 s and gives up 4 s
+// after the last question.
+constexpr std::chrono::milliseconds RetrySchedule{12000};
 
 // The socket library is started once for the whole run; the system stops it at exit.
 bool socketsStarted() {
@@ -48,8 +52,8 @@ std::optional<IPv4Address> lookUp(const QByteArray& host) {
     return address;
 }
 
-// One lookup, shared by the caller and the thread that runs it: a caller that gives up
-// leaves it to the thread, which finishes on its own and frees it.
+// One lookup, shared by its callers and the thread that runs it: callers that give up
+// leave it to the thread, which finishes on its own and frees it.
 struct Lookup {
     explicit Lookup(QByteArray name)
         : host(std::move(name))
@@ -61,8 +65,10 @@ struct Lookup {
     Lookup(const Lookup&) = delete;
     Lookup& operator=(const Lookup&) = delete;
 
+    bool finished() const { return ::WaitForSingleObject(done, 0) == WAIT_OBJECT_0; }
+
     const QByteArray host;
-    const HANDLE done; // signalled once the answer is there
+    const HANDLE done; // signalled once the answer is there; publishes it to the waiters
     std::optional<IPv4Address> address;
 };
 
@@ -72,25 +78,32 @@ public:
         // A NUL inside would silently resolve a different, shorter name.
         if (host.isEmpty() || host.contains('\0') || !socketsStarted())
             return std::nullopt;
-        const auto deadline = std::chrono::steady_clock::now() + LookupBound;
+        const auto deadline = std::chrono::steady_clock::now() + lookupBound(RetrySchedule);
+        const auto lookup = m_inFlight.join(host, [&host] { return start(host); });
+        if (!lookup || !win::waitSignalled(lookup->done, deadline))
+            return std::nullopt; // no answer in time: as if the name did not resolve
+        return lookup->address;
+    }
+
+private:
+    // The system's call cannot be bounded or cancelled, so it runs on a thread of its own
+    // while the window goes on handling its messages.
+    static std::shared_ptr<Lookup> start(const QByteArray& host) {
         auto lookup = std::make_shared<Lookup>(host);
         if (!lookup->done)
-            return std::nullopt;
-        // The system's call cannot be bounded or cancelled, so it runs on a thread of its
-        // own while the window goes on handling its messages here. The event's signal
-        // publishes the address to this thread.
+            return nullptr;
         try {
             std::thread([lookup] {
                 lookup->address = lookUp(lookup->host);
                 ::SetEvent(lookup->done);
             }).detach();
         } catch (const std::system_error&) {
-            return std::nullopt;
+            return nullptr;
         }
-        if (!win::waitSignalled(lookup->done, deadline))
-            return std::nullopt; // no answer in time: as if the name did not resolve
-        return lookup->address;
+        return lookup;
     }
+
+    LookupsInFlight<Lookup> m_inFlight;
 };
 
 } // namespace
