@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QTimer>
 
 namespace tarvo::forms {
 
@@ -48,6 +49,23 @@ void doEvents() {
 
 void noteSourcesLooked() {
     state().lookedAt = now();
+}
+
+bool waitWithMessages(const std::function<bool()>& ready,
+                      std::optional<std::chrono::steady_clock::time_point> deadline) {
+    QTimer timer;
+    bool expired = false;
+    if (deadline) {
+        using namespace std::chrono;
+        timer.setSingleShot(true);
+        timer.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&timer, &QTimer::timeout, [&expired] { expired = true; });
+        const auto left = duration_cast<milliseconds>(*deadline - steady_clock::now());
+        timer.start(std::max(left, milliseconds(0)));
+    }
+    while (!ready() && !expired)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    return ready();
 }
 
 void setYieldHandler(std::function<void()> handler) {

@@ -1,8 +1,9 @@
 #include "platform/linux/waitreadable.h"
 
+#include "forms/yield.h"
+
 #include <QCoreApplication>
 #include <QSocketNotifier>
-#include <QTimer>
 
 #include <algorithm>
 #include <climits>
@@ -36,23 +37,9 @@ bool waitReadable(int fd, std::optional<std::chrono::steady_clock::time_point> d
         return true;
     if (QCoreApplication::instance() == nullptr)
         return readable(fd, deadline ? millisecondsUntil(*deadline) : -1);
-
-    // The notifier wakes the message loop when fd becomes readable, the timer when the
-    // deadline passes.
+    // The notifier wakes the message loop when fd becomes readable.
     QSocketNotifier notifier(fd, QSocketNotifier::Read);
-    bool ready = false;
-    QObject::connect(&notifier, &QSocketNotifier::activated, [&ready] { ready = true; });
-    QTimer timer;
-    bool expired = false;
-    if (deadline) {
-        timer.setSingleShot(true);
-        timer.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&timer, &QTimer::timeout, [&expired] { expired = true; });
-        timer.start(millisecondsUntil(*deadline));
-    }
-    while (!ready && !expired && !readable(fd))
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    return ready || readable(fd);
+    return forms::waitWithMessages([fd] { return readable(fd); }, deadline);
 }
 
 } // namespace tarvo::platform::linux_

@@ -1,7 +1,8 @@
 #include "platform/win/waitsignalled.h"
 
+#include "forms/yield.h"
+
 #include <QCoreApplication>
-#include <QTimer>
 #include <QWinEventNotifier>
 
 #include <algorithm>
@@ -28,23 +29,9 @@ bool waitSignalled(HANDLE handle, std::optional<std::chrono::steady_clock::time_
         return true;
     if (QCoreApplication::instance() == nullptr)
         return signalled(handle, deadline ? millisecondsUntil(*deadline) : INFINITE);
-
-    // The notifier wakes the message loop when the handle is signalled, the timer when
-    // the deadline passes.
+    // The notifier wakes the message loop when the handle is signalled.
     QWinEventNotifier notifier(handle);
-    bool ready = false;
-    QObject::connect(&notifier, &QWinEventNotifier::activated, [&ready] { ready = true; });
-    QTimer timer;
-    bool expired = false;
-    if (deadline) {
-        timer.setSingleShot(true);
-        timer.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&timer, &QTimer::timeout, [&expired] { expired = true; });
-        timer.start(std::chrono::milliseconds(millisecondsUntil(*deadline)));
-    }
-    while (!ready && !expired && !signalled(handle))
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    return ready || signalled(handle);
+    return forms::waitWithMessages([handle] { return signalled(handle); }, deadline);
 }
 
 } // namespace tarvo::platform::win
