@@ -36,11 +36,28 @@ if [ ! -f "$WINEPREFIX/.made" ]; then
     ) 9>"$WINEPREFIX.lock"
 fi
 
+# A QtTest program's log, written to standard output, does not reach a pipe under wine:
+# with TARVO_QTEST set it goes to a file that is shown when the program ends.
+log=""
+if [ -n "${TARVO_QTEST:-}" ]; then
+    log=$(mktemp)
+    set -- "$@" -o "$(winpath "$log"),txt"
+fi
+show_log() {
+    if [ -n "$log" ]; then
+        cat "$log"
+        rm -f "$log"
+    fi
+}
+
 # TARVO_WINE_NETNS set: the program runs in a network namespace of its own (loopback and
 # a veth pair, name server 127.0.0.1 where nothing answers) with a wine server of its own
 # started there, since wine reads the interfaces where its server runs.
 if [ -z "${TARVO_WINE_NETNS:-}" ]; then
-    exec wine "$@"
+    rc=0
+    wine "$@" || rc=$?
+    show_log
+    exit $rc
 fi
 if ((EUID != 0)); then
     echo "SKIP: a network namespace of the test's own needs root"
@@ -48,6 +65,7 @@ if ((EUID != 0)); then
 fi
 netns=tarvo-wine-$$
 cleanup() {
+    show_log
     wineserver -k 2>/dev/null || true
     ip netns del "$netns" 2>/dev/null || true
     rm -rf "/etc/netns/$netns"

@@ -231,10 +231,13 @@ private slots:
     }
 
     void widgetResizeResizesTheSurface() {
-        SurfaceWidget widget;
+        // A child, as the gauges are: a top-level window may have a minimum width.
+        QWidget window;
+        window.resize(200, 40);
+        SurfaceWidget widget(&window);
         widget.resize(50, 17);
-        widget.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&widget));
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
         QCOMPARE(widget.surface().size(), QSize(50, 17));
         widget.resize(175, 17);
         QTRY_COMPARE(widget.surface().size(), QSize(175, 17));

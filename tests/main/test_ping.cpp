@@ -110,6 +110,9 @@ void TestPing::initTestCase() {
 }
 
 void TestPing::loopbackAnswersFast() {
+    // iputils' form of three echoes with 1.5 s to wait for each.
+    QCOMPARE(platform::pingCommandLine("127.0.0.1"),
+             QStringLiteral("ping -n -c 3 -W 1.5 127.0.0.1"));
     auto resolver = platform::createHostResolver();
     auto launcher = platform::createProcessLauncher();
     QPlainTextEdit text1;

@@ -1,6 +1,7 @@
 // The Qt web pane against a local HTTP server on 127.0.0.1.
 #include "platform/web/paneview.h"
 #include "platform/web/qtwebpane.h"
+#include "runtime/codepage.h"
 #include "runtime/errors.h"
 #include "support/httpserver.h"
 #include "support/urlcatcher.h"
@@ -9,7 +10,6 @@
 #include <QDesktopServices>
 #include <QSignalSpy>
 #include <QStringDecoder>
-#include <QStringEncoder>
 #include <QTest>
 #include <QTextDocument>
 
@@ -27,8 +27,7 @@ namespace {
 const QString Marker = QStringLiteral("<TITLE>kiv</TITLE>");
 
 QByteArray gbk(const QString& text) {
-    QStringEncoder encoder("GBK");
-    return encoder.encode(text);
+    return tarvo::runtime::toAnsi(text);
 }
 
 } // namespace
