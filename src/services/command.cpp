@@ -6,6 +6,8 @@
 #include <QPointer>
 #include <QTextCursor>
 
+#include <utility>
+
 namespace tarvo {
 
 namespace {
@@ -84,12 +86,21 @@ bool RunCommand(platform::IProcessLauncher& launcher, const QString& commandLine
 
     target->setPlainText(QString());
     Utf8Stream decoder;
+    // A line end's carriage return is held until the next read, so that a CR LF pair cut
+    // between two reads still reaches the box as one line end.
+    bool heldReturn = false;
     for (;;) {
         output->waitForOutput();
         const QByteArray chunk = output->read(ChunkBytes);
         if (chunk.isEmpty())
             break;
         QString text = decoder.decode(chunk);
+        if (std::exchange(heldReturn, false))
+            text.prepend(u'\r');
+        if (text.endsWith(u'\r')) {
+            heldReturn = true;
+            text.chop(1);
+        }
         // The original handed each chunk on as NUL-terminated text.
         text.remove(QChar(0));
         if (!target)
@@ -99,7 +110,7 @@ bool RunCommand(platform::IProcessLauncher& launcher, const QString& commandLine
         forms::doEvents();
     }
     // The output ended inside a character: show that something was there.
-    const QString rest = decoder.finish();
+    const QString rest = (heldReturn ? QStringLiteral("\r") : QString()) + decoder.finish();
     if (!target)
         return false;
     if (!rest.isEmpty())

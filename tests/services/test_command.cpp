@@ -73,6 +73,7 @@ private slots:
     void standardErrorIsCaptured();
     void missingProgramLeavesBoxAlone();
     void silentCommandReturns();
+    void lineEndAcrossReadsStaysOneLineEnd();
     void characterSplitAcrossReadsArrivesIntact_data();
     void characterSplitAcrossReadsArrivesIntact();
     void characterCutOffAtTheEndShowsAsReplacement_data();
@@ -184,6 +185,14 @@ void TestCommand::characterSplitAcrossReadsArrivesIntact_data() {
     QTest::newRow("two bytes in chunk one") << QByteArray(1021, 'a') + han + "z";
     QTest::newRow("four-byte character") << QByteArray(1021, 'a') + emoji + "z";
     QTest::newRow("in the second boundary") << QByteArray(2045, 'a') + euro + han;
+}
+
+void TestCommand::lineEndAcrossReadsStaysOneLineEnd() {
+    platform::FakeProcessLauncher fake;
+    fake.setOutput({QByteArray(1022, 'a') + "\r\nz"}); // CR ends the first read
+    QPlainTextEdit box;
+    QVERIFY(RunCommand(fake, "x", &box));
+    QCOMPARE(box.toPlainText(), QString(1022, u'a') + "\nz");
 }
 
 void TestCommand::characterSplitAcrossReadsArrivesIntact() {
