@@ -1,20 +1,24 @@
 #!/usr/bin/env bash
 # The Windows build, unzipped as a user would, under wine with Xvfb and trayer in a
-# network namespace of its own: the 728x472 window shows, the tray icon docks, and a
-# click on it hides the window.
+# network namespace of its own: the 728x472 window shows, the receive gauge follows a
+# loopback stream, the tray icon docks and a click on it hides the window.
 # Usage: test_wine.sh ZIP WINEPREFIX
 source "$(dirname "$0")/xsession.sh"
 zip=$1
 [[ -f "$zip" ]] || { echo "SKIP: $zip is made by scripts/build-windows.sh"; exit 77; }
 export WINEPREFIX=$2 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 unset WINEPATH QT_PLUGIN_PATH # only what the zip holds
+rate_kb=60
 start_session
 start_netns
+# Wine counts a computer as connected only when its default route has a gateway.
+ip -n "$netns" route replace default via 192.0.2.2 dev tv0
 # Wine reads the interfaces where its server runs: one of its own, in the namespace.
 wineserver -k 2>/dev/null || true
 stop_wine() { wineserver -k 2>/dev/null || true; stop_session; }
 trap stop_wine EXIT
 unzip -q "$zip" -d "$workdir/app"
+start_stream_server 90
 
 "${in_netns[@]}" wine "$workdir/app/tarvo/tarvo.exe" >"$workdir/tarvo.log" 2>&1 &
 pids+=($!)
@@ -22,6 +26,7 @@ wait_for 60 visible_window KIV || fail "the main window did not appear: $(cat "$
 win=$(visible_window KIV)
 eval "$(xdotool getwindowgeometry --shell "$win")"
 [[ "$WIDTH" == 728 && "$HEIGHT" == 472 ]] || fail "window is ${WIDTH}x${HEIGHT}, not 728x472"
+wx=$X wy=$Y
 echo "window ${WIDTH}x${HEIGHT} at $X,$Y"
 
 # Wine's explorer.exe hosts the icons of the notification area and docks each as a small
@@ -38,6 +43,25 @@ wine_tray_icon() {
   return 1
 }
 wait_for 20 wine_tray_icon || fail "no tray icon in the notification area"
+
+# The receive gauge (175 pixels for 200 KB/s) follows a steady loopback stream.
+"${in_netns[@]}" curl -s -o /dev/null --max-time 30 \
+  "http://127.0.0.1:$port/stream?phases=$((rate_kb * 1024)):25" &
+pids+=($!)
+sleep 12
+bar_x=$((wx + 524)) bar_y=$((wy + 210 + 3))
+widths=()
+for i in 1 2 3; do
+  import -window root "$workdir/shot.png"
+  widths+=($(convert "$workdir/shot.png" -crop "175x1+$bar_x+$bar_y" +repage -depth 8 txt:- |
+    awk -F'[(),]' 'NR > 1 && $4 - $5 > 40 { n = $1 + 1 } END { print n + 0 }'))
+  sleep 1
+done
+expected=$((rate_kb * 175 / 200))
+echo "receive gauge fill widths: ${widths[*]} (expected about $expected px)"
+for width in "${widths[@]}"; do
+  ((width >= expected - 10 && width <= expected + 10)) || fail "gauge shows ${widths[*]} px for ${rate_kb} KB/s"
+done
 
 # A left click on the tray icon hides the window.
 click_wine_tray() {
