@@ -13,19 +13,10 @@ run_tests=0
 [ "${1:-}" = "--test" ] && run_tests=1
 
 # What the Linux build needs gives the host tools (moc, rcc, uic) and the versions.
-bash scripts/install-deps.sh
 packages=(g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
     wine wine64 zip dpkg-dev xz-utils)
 command -v npm >/dev/null || packages+=(npm)
-missing=()
-for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if ((${#missing[@]})); then
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get -o DPkg::Lock::Timeout=300 update
-    apt-get -o DPkg::Lock::Timeout=300 install -y --no-install-recommends "${missing[@]}"
-fi
+bash scripts/install-deps.sh "${packages[@]}"
 
 qt_version=$(dpkg-query -W -f='${Version}' qt6-base-dev)
 gumbo_version=$(dpkg-query -W -f='${Version}' libgumbo-dev)

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs every Debian package Tarvo needs to build, run and test. Safe to run again.
+# Installs every Debian package Tarvo needs to build, run and test, and any packages
+# named as arguments (the Windows build's). Safe to run again.
 set -euo pipefail
 
 packages=(
@@ -14,6 +15,7 @@ packages=(
   at-spi2-core dbus gir1.2-atspi-2.0 python3-gi
   libxcb1-dev
   debhelper dpkg-dev lintian appstream  # the Debian package and its checks
+  "$@"
 )
 
 apt_get() { apt-get -o DPkg::Lock::Timeout=300 "$@"; }
