@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <optional>
+#include <vector>
 
 namespace tarvo::platform {
 
@@ -43,5 +44,25 @@ struct IfRow {
 // Writes the row's IfRowBytes bytes in the table's little-endian layout; unused bytes
 // are zero, the name is cut at 256 UTF-16 units.
 void writeIfRow(const IfRow& row, quint8* bytes);
+
+// The full octet counters of the rows a table source wrote last, by row index.
+class IfOctetsByIndex final {
+public:
+    void clear() { m_rows.clear(); }
+    void add(quint32 index, IfOctets64 octets) { m_rows.push_back({index, octets}); }
+    std::optional<IfOctets64> find(quint32 index) const {
+        for (const Row& row : m_rows)
+            if (row.index == index)
+                return row.octets;
+        return std::nullopt;
+    }
+
+private:
+    struct Row {
+        quint32 index = 0;
+        IfOctets64 octets;
+    };
+    std::vector<Row> m_rows;
+};
 
 } // namespace tarvo::platform

@@ -289,17 +289,13 @@ public:
             row += IfRowBytes;
             // Kernels without IFLA_STATS64 count in 32 bits: nothing more to hand over.
             if (link.haveStats64)
-                m_written.push_back(
-                    {quint32(link.index), {link.stats.rx_bytes, link.stats.tx_bytes}});
+                m_written.add(quint32(link.index), {link.stats.rx_bytes, link.stats.tx_bytes});
         }
         return NoError;
     }
 
     std::optional<IfOctets64> octets64(quint32 index) const override {
-        for (const Written& w : m_written)
-            if (w.index == index)
-                return w.octets;
-        return std::nullopt;
+        return m_written.find(index);
     }
 
 private:
@@ -342,15 +338,9 @@ private:
 
     static constexpr std::chrono::milliseconds ReuseWindow{10};
 
-    // The full octet counters of the rows of the last fetch.
-    struct Written {
-        quint32 index = 0;
-        IfOctets64 octets;
-    };
-
     NetlinkSocket m_socket;
     std::vector<Link> m_links;
-    std::vector<Written> m_written;
+    IfOctetsByIndex m_written; // the full octet counters of the last fetch's rows
     bool m_queried = false;
     std::chrono::steady_clock::time_point m_queriedAt;
     std::vector<SysfsFacts> m_facts;

@@ -1,5 +1,7 @@
 #include "platform/iftable.h"
 
+#include "platform/ifrow.h"
+
 // In this order: the 64-bit table's types need Windows Sockets' definitions first.
 #include <winsock2.h>
 
@@ -10,7 +12,6 @@
 
 #include <cstddef>
 #include <cstring>
-#include <vector>
 
 // The interface table straight from IP Helper: GetIfTable writes the very bytes the
 // reader parses, and GetIfTable2 adds the 64-bit octet counters.
@@ -53,10 +54,7 @@ public:
     }
 
     std::optional<IfOctets64> octets64(quint32 index) const override {
-        for (const Written& w : m_written)
-            if (w.index == index)
-                return w.octets;
-        return std::nullopt;
+        return m_written.find(index);
     }
 
 private:
@@ -71,20 +69,15 @@ private:
                 const MIB_IF_ROW2& full = wide->Table[w];
                 if (full.InterfaceIndex != row.dwIndex)
                     continue;
-                m_written.push_back({row.dwIndex,
-                                     {atRowReading(full.InOctets, row.dwInOctets),
-                                      atRowReading(full.OutOctets, row.dwOutOctets)}});
+                m_written.add(row.dwIndex, {atRowReading(full.InOctets, row.dwInOctets),
+                                            atRowReading(full.OutOctets, row.dwOutOctets)});
                 break;
             }
         }
         ::FreeMibTable(wide);
     }
 
-    struct Written {
-        quint32 index = 0;
-        IfOctets64 octets;
-    };
-    std::vector<Written> m_written;
+    IfOctetsByIndex m_written; // the full octet counters of the last fetch's rows
 };
 
 } // namespace
