@@ -1,7 +1,7 @@
 // The web pane's markup work on one page: parse (nesting limit included), innerHTML, and
 // the markup shown; for the shipped banner page, a 1 MiB page of ordinary tables, and
 // 1 MiB of hostile nesting and misnested formatting; and showing each in the pane.
-#include "platform/web/markup.h"
+#include "web/markup.h"
 #include "platform/web/paneview.h"
 
 #include <QFile>
@@ -11,7 +11,7 @@
 
 namespace {
 
-using tarvo::platform::web::Markup;
+using tarvo::web::Markup;
 
 QString repeated(const QString& unit, qsizetype bytes) {
     QString text;

@@ -1,6 +1,6 @@
 // The Qt web pane against a local HTTP server on 127.0.0.1.
 #include "platform/web/paneview.h"
-#include "platform/web/qtwebpane.h"
+#include "platform/web/helperpane.h"
 #include "runtime/codepage.h"
 #include "runtime/errors.h"
 #include "support/httpserver.h"
@@ -60,7 +60,7 @@ private:
 
     std::unique_ptr<QWidget> m_host;
     std::unique_ptr<LocalHttpServer> m_server;
-    QtWebPane* m_pane = nullptr;
+    HelperWebPane* m_pane = nullptr;
     WebPaneLimits m_limits;
 };
 
@@ -71,7 +71,8 @@ void TestWebPane::init() {
     m_host->resize(728, 90);
     m_limits = WebPaneLimits{};
     m_limits.timeout = std::chrono::milliseconds(1500); // the real one is 15 s
-    m_pane = new QtWebPane(m_limits, m_host.get());
+    m_limits.helper = QStringLiteral(TARVO_WEB_HELPER);
+    m_pane = new HelperWebPane(m_limits, m_host.get());
     m_pane->widget()->resize(728, 90);
 }
 
@@ -128,8 +129,8 @@ void TestWebPane::documents_data() {
                 "<title>kiv</title><p>" +
                 gbk(QStringLiteral("欢迎")) + "</p>")
         << "<P>欢迎</P>" << true;
-    QTest::newRow("UTF-8 otherwise")
-        << html(QStringLiteral("<p>欢迎</p>").toUtf8()) << "<P>欢迎</P>" << false;
+    QTest::newRow("code page 936 otherwise")
+        << html(gbk(QStringLiteral("<p>欢迎</p>"))) << "<P>欢迎</P>" << false;
     QTest::newRow("invalid bytes in GBK")
         << html("<title>kiv</title><p>\x81\xFF\xFE</p>", "text/html; charset=gbk") << "<P>" << true;
     QTest::newRow("binary as HTML")

@@ -1,19 +1,23 @@
 #pragma once
 
+#include <QString>
 #include <QtGlobal>
 
 #include <chrono>
 
 namespace tarvo::platform::web {
 
-// What one navigation may cost: the page, its frames and its images share the time-out.
+// One navigation runs in a helper process of its own (tarvo-web, beside the program):
+// fetching and parsing a page from the network is the one thing Tarvo does with input
+// anybody on the path can write, and only a process can be stopped inside a parser.
 struct WebPaneLimits {
+    // The page's deadline; the helper is killed if it is still running a moment later.
     std::chrono::milliseconds timeout{15000};
-    qint64 maxBytes = qint64(1) << 20; // per document or image
-    int maxRedirects = 5;
-    int maxFrames = 8;
-    int maxImages = 16;
-    int maxImageSide = 2048; // pixels; larger images are not decoded
+    std::chrono::milliseconds grace{2000};
+    // What the helper may use: the maker's pages need a small part of either.
+    int cpuSeconds = 5;
+    qint64 memoryBytes = qint64(768) << 20;
+    QString helper; // empty: tarvo-web beside the running program
 };
 
 } // namespace tarvo::platform::web

@@ -18,18 +18,16 @@ PaneView::PaneView(QWidget* parent)
     });
 }
 
-void PaneView::showPage(const QString& html, const QHash<QUrl, QImage>& images) {
-    m_images = images;
+void PaneView::showPage(const QString& html, const QList<tarvo::web::Picture>& pictures) {
     setHtml(html);
+    // Added after the markup (setting it clears the document's resources), before the
+    // layout that asks for them.
+    for (const tarvo::web::Picture& picture : pictures)
+        document()->addResource(QTextDocument::ImageResource, picture.url, picture.image);
     document()->setDocumentMargin(0);
 }
 
-QVariant PaneView::loadResource(int type, const QUrl& name) {
-    if (type == QTextDocument::ImageResource) {
-        const auto found = m_images.constFind(name);
-        if (found != m_images.constEnd())
-            return *found;
-    }
+QVariant PaneView::loadResource(int, const QUrl&) {
     return {};
 }
 

@@ -1,26 +1,24 @@
 #pragma once
 
-#include <QHash>
-#include <QImage>
+#include "web/message.h"
+
+#include <QList>
 #include <QTextBrowser>
-#include <QUrl>
 
 namespace tarvo::platform::web {
 
-// Shows a pane's page. It loads nothing by itself: images come only from what the
-// navigation fetched, and any other resource (local files included) is refused. A click
-// on a web link opens the desktop's browser; the pane keeps its page.
+// Shows a pane's page. It loads nothing by itself: pictures come only with the page, and
+// any other resource (local files included) is refused. A click on a web link opens the
+// desktop's browser; the pane keeps its page.
 class PaneView final : public QTextBrowser {
     Q_OBJECT
 public:
     explicit PaneView(QWidget* parent = nullptr);
 
-    void showPage(const QString& html, const QHash<QUrl, QImage>& images);
+    // The document keeps the pictures it shows, and nothing else does.
+    void showPage(const QString& html, const QList<tarvo::web::Picture>& pictures);
 
     QVariant loadResource(int type, const QUrl& name) override;
-
-private:
-    QHash<QUrl, QImage> m_images;
 };
 
 } // namespace tarvo::platform::web

@@ -1,11 +1,11 @@
-#include "platform/web/nesting.h"
+#include "web/nesting.h"
 
 #include <algorithm>
 #include <array>
 #include <string_view>
 #include <vector>
 
-namespace tarvo::platform::web {
+namespace tarvo::web {
 namespace {
 
 bool isAsciiLetter(char c) {
@@ -136,4 +136,4 @@ QByteArray limitNesting(const QByteArray& utf8, int maxDepth) {
     return out;
 }
 
-} // namespace tarvo::platform::web
+} // namespace tarvo::web

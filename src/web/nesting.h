@@ -2,7 +2,7 @@
 
 #include <QByteArray>
 
-namespace tarvo::platform::web {
+namespace tarvo::web {
 
 // The HTML parser's scope checks cost time in proportion to the depth of open elements,
 // so a hostile page of nothing but nested start tags would take minutes. Before parsing,
@@ -12,4 +12,4 @@ namespace tarvo::platform::web {
 // it, except formatting elements (b, i, font…), which only their own end tag closes.
 QByteArray limitNesting(const QByteArray& utf8, int maxDepth);
 
-} // namespace tarvo::platform::web
+} // namespace tarvo::web

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "platform/web/markup.h"
+#include "web/markup.h"
 
 #include <gumbo.h>
 
 #include <QString>
 
-namespace tarvo::platform::web {
+namespace tarvo::web {
 
 // The children of a parsed node, and one element's attribute.
 const GumboVector& childrenOf(const GumboNode* node);
@@ -14,11 +14,11 @@ const GumboNode* findChild(const GumboNode* node, GumboTag tag);
 QString attribute(const GumboElement& element, const char* name);
 
 // Writes a node's children as markup, without recursion (however deep the tree, the stack
-// is a vector's), stopping at Markup::MaxOutput characters. Original: as the browser
-// component's innerHTML gives them, tag names in upper case. Display: what the pane shows
-// (see Markup::Display).
+// is a vector's), stopping at MaxInnerHtml characters or at the display's caps. Original:
+// as the browser component's innerHTML gives them, tag names in upper case. Display: what
+// the pane shows (see Markup::Display).
 enum class SerialiseMode { Original, Display };
 QString serialiseChildren(const GumboNode* node, SerialiseMode mode,
                           const Markup::Display* display = nullptr);
 
-} // namespace tarvo::platform::web
+} // namespace tarvo::web

@@ -1,10 +1,21 @@
-#include "platform/web/pagefetch.h"
+#include "web/pagefetch.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 
-namespace tarvo::platform::web {
+namespace tarvo::web {
+namespace {
+
+// What Qt may read ahead of the fetch; it stops reading the socket beyond it.
+constexpr qint64 ReadAhead = 64 * 1024;
+
+} // namespace
+
+bool isSameHost(const QUrl& url, const QUrl& origin) {
+    return url.scheme() == QLatin1String("http") && url.host() == origin.host() &&
+           url.port(80) == origin.port(80);
+}
 
 PageFetch::PageFetch(QNetworkAccessManager& network, const FetchLimits& limits,
                      QDeadlineTimer deadline, QObject* parent)
@@ -39,6 +50,10 @@ void PageFetch::request(const QUrl& url) {
         fail(QStringLiteral("not a plain HTTP address"));
         return;
     }
+    if (!m_limits.sameHostAs.isEmpty() && !isSameHost(url, m_limits.sameHostAs)) {
+        fail(QStringLiteral("another host"));
+        return;
+    }
     QNetworkRequest request(url);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                          QNetworkRequest::ManualRedirectPolicy);
@@ -47,6 +62,7 @@ void PageFetch::request(const QUrl& url) {
     request.setHeader(QNetworkRequest::UserAgentHeader, QByteArray("Tarvo/1.5"));
     m_result.body.clear();
     m_reply = m_network.get(request);
+    m_reply->setReadBufferSize(ReadAhead);
     connect(m_reply, &QNetworkReply::metaDataChanged, this, &PageFetch::onMetaData);
     connect(m_reply, &QNetworkReply::readyRead, this, &PageFetch::onReadyRead);
     connect(m_reply, &QNetworkReply::finished, this, &PageFetch::onFinished);
@@ -132,4 +148,4 @@ void PageFetch::dropReply() {
     reply->deleteLater();
 }
 
-} // namespace tarvo::platform::web
+} // namespace tarvo::web

@@ -1,23 +1,29 @@
-#include "platform/web/markup.h"
+#include "web/markup.h"
 
-#include "platform/web/nesting.h"
-#include "platform/web/serialiser.h"
+#include "web/nesting.h"
+#include "web/serialiser.h"
 
 #include <gumbo.h>
 
 #include <algorithm>
 #include <vector>
 
-namespace tarvo::platform::web {
+namespace tarvo::web {
 namespace {
 
+constexpr qsizetype MaxStyle = 16 * 1024;
+
+// Inert content (a template's) and foreign content (SVG, MathML) is never shown, so
+// nothing in it is fetched.
 void collect(const GumboNode* root, std::initializer_list<GumboTag> tags, QStringList& found) {
     std::vector<const GumboNode*> stack{root};
     while (!stack.empty()) {
         const GumboNode* node = stack.back();
         stack.pop_back();
-        if (node->type != GUMBO_NODE_ELEMENT && node->type != GUMBO_NODE_TEMPLATE &&
-            node->type != GUMBO_NODE_DOCUMENT)
+        if (node->type != GUMBO_NODE_ELEMENT && node->type != GUMBO_NODE_DOCUMENT)
+            continue;
+        if (node->type == GUMBO_NODE_ELEMENT &&
+            node->v.element.tag_namespace != GUMBO_NAMESPACE_HTML)
             continue;
         if (node->type != GUMBO_NODE_DOCUMENT &&
             std::find(tags.begin(), tags.end(), node->v.element.tag) != tags.end()) {
@@ -74,8 +80,12 @@ QString Markup::displayHtml(const Display& display) const {
             const auto* child = static_cast<const GumboNode*>(children.data[i]);
             if (child->type != GUMBO_NODE_ELEMENT || child->v.element.tag != GUMBO_TAG_STYLE)
                 continue;
+            // A style sheet is parsed in the window: a large one is left out.
+            const QString css = serialiseChildren(child, SerialiseMode::Original);
+            if (css.size() > MaxStyle)
+                continue;
             html += QStringLiteral("<style>");
-            html += serialiseChildren(child, SerialiseMode::Original);
+            html += css;
             html += QStringLiteral("</style>");
         }
     }
@@ -103,4 +113,4 @@ QString Markup::displayBody(const Display& display) const {
     return serialiseChildren(body, SerialiseMode::Display, &display);
 }
 
-} // namespace tarvo::platform::web
+} // namespace tarvo::web

@@ -1,8 +1,10 @@
-#include "platform/web/serialiser.h"
+#include "web/serialiser.h"
+
+#include "web/message.h"
 
 #include <vector>
 
-namespace tarvo::platform::web {
+namespace tarvo::web {
 namespace {
 
 bool isVoid(GumboTag tag) {
@@ -89,13 +91,16 @@ QString tagName(const GumboElement& element) {
     return QString::fromUtf8(piece.data, qsizetype(piece.length)).toLower();
 }
 
-// Appends until MaxOutput characters; beyond that the rest is dropped.
+// Appends until limit characters; beyond that the rest is dropped.
 class Writer {
 public:
+    explicit Writer(qsizetype limit)
+        : m_limit(limit) {}
+
     void put(QStringView text) {
         if (m_full)
             return;
-        if (m_out.size() + text.size() > Markup::MaxOutput) {
+        if (m_out.size() + text.size() > m_limit) {
             m_full = true;
             return;
         }
@@ -129,9 +134,11 @@ public:
         put(QStringView(text).mid(plain));
     }
     bool full() const { return m_full; }
+    void stop() { m_full = true; }
     QString take() { return std::move(m_out); }
 
 private:
+    qsizetype m_limit;
     QString m_out;
     bool m_full = false;
 };
@@ -142,7 +149,8 @@ public:
 
     Serialiser(Mode mode, const Markup::Display* display)
         : m_mode(mode)
-        , m_display(display) {}
+        , m_display(display)
+        , m_out(mode == Mode::Original ? MaxInnerHtml : display->caps.markup) {}
 
     QString children(const GumboNode* root) {
         struct Level {
@@ -201,6 +209,14 @@ public:
 
 private:
     void text(const GumboNode* node, const GumboNode* parent) {
+        if (m_mode == Mode::Display) {
+            // Counted in bytes of UTF-8: never fewer than the characters they make.
+            m_text += qsizetype(qstrlen(node->v.text.text));
+            if (m_text > m_display->caps.text) {
+                m_out.stop();
+                return;
+            }
+        }
         const bool raw = parent->type != GUMBO_NODE_DOCUMENT &&
                          holdsRawText(parent->v.element.tag) && m_mode == Mode::Original;
         if (raw)
@@ -234,7 +250,8 @@ private:
             return false;
         if (element.tag == GUMBO_TAG_IMG) {
             const QUrl url = m_display->base.resolved(QUrl(attribute(element, "src")));
-            if (depth <= Markup::MaxShownDepth && m_display->hasImage && m_display->hasImage(url)) {
+            if (depth <= m_display->caps.depth && m_display->hasImage &&
+                m_display->hasImage(url) && counted()) {
                 startTag(QStringLiteral("img"), element, url.toString(QUrl::FullyEncoded));
             } else if (const QString alt = attribute(element, "alt"); !alt.isEmpty()) {
                 m_out.escaped(alt.toUtf8().constData(), false);
@@ -243,12 +260,14 @@ private:
         }
         // Too deep to lay out, or unknown (its name may hold anything): the tag goes,
         // its content stays.
-        if (depth > Markup::MaxShownDepth || isVoid(element.tag) ||
+        if (depth > m_display->caps.depth || isVoid(element.tag) ||
             element.tag == GUMBO_TAG_UNKNOWN) {
             if (element.tag == GUMBO_TAG_BR || element.tag == GUMBO_TAG_HR)
                 m_out.put(u"<br>");
             return !isVoid(element.tag);
         }
+        if (!counted())
+            return false;
         level.name = element.tag == GUMBO_TAG_FRAMESET ? QStringLiteral("div") : name;
         QString href;
         if (element.tag == GUMBO_TAG_A) {
@@ -291,6 +310,14 @@ private:
         m_out.put(u'>');
     }
 
+    // One more element shown, if the caps allow it; past them the document ends here.
+    bool counted() {
+        if (++m_elements <= m_display->caps.elements)
+            return true;
+        m_out.stop();
+        return false;
+    }
+
     void endTag(const QString& name) {
         m_out.put(u"</");
         m_out.put(name);
@@ -301,6 +328,8 @@ private:
     const Markup::Display* m_display;
     Writer m_out;
     int m_frames = 0;
+    int m_elements = 0;
+    qsizetype m_text = 0;
 };
 
 } // namespace
@@ -330,4 +359,4 @@ QString serialiseChildren(const GumboNode* node, SerialiseMode mode,
     return Serialiser(mode, display).children(node);
 }
 
-} // namespace tarvo::platform::web
+} // namespace tarvo::web

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "web/limits.h"
+
 #include <QString>
 #include <QStringList>
 #include <QUrl>
@@ -8,17 +10,15 @@
 
 struct GumboInternalOutput;
 
-namespace tarvo::platform::web {
+namespace tarvo::web {
 
 // A parsed HTML document. The parser is given at most MaxDepth levels of nesting (see
-// limitNesting) and every serialisation stops at MaxOutput characters, so a hostile
-// page costs bounded time and memory.
+// limitNesting), the innerHTML stops at MaxInnerHtml characters and what is shown at the
+// display's caps. The helper process that parses also runs under hard limits: whatever
+// the parser itself may cost on a hostile page ends there.
 class Markup final {
 public:
     static constexpr int MaxDepth = 512;
-    static constexpr qsizetype MaxOutput = qsizetype(4) << 20;
-    // The page shown in the pane keeps fewer levels: text layout recurses per level.
-    static constexpr int MaxShownDepth = 32;
 
     explicit Markup(const QString& text);
     ~Markup();
@@ -35,12 +35,14 @@ public:
 
     // What the pane shows: scripts, plug-ins and unknown resources removed, links and
     // images made absolute against base, images kept only when hasImage accepts them,
-    // the n-th frame (in frameSources order) replaced by frameBody(n), and nesting
-    // beyond MaxShownDepth flattened.
+    // the n-th frame (in frameSources order) replaced by frameBody(n), nesting beyond
+    // the caps' depth flattened, and everything past their elements, text or markup
+    // left out.
     struct Display {
         QUrl base;
         std::function<bool(const QUrl&)> hasImage;
         std::function<QString(int)> frameBody;
+        DocumentCaps caps;
     };
     // The whole document, and the content of its body (or frameset) alone.
     QString displayHtml(const Display& display) const;
@@ -51,4 +53,4 @@ private:
     GumboInternalOutput* m_output = nullptr;
 };
 
-} // namespace tarvo::platform::web
+} // namespace tarvo::web

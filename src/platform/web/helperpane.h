@@ -3,20 +3,25 @@
 #include "platform/web/limits.h"
 #include "platform/webpane.h"
 
-#include <QNetworkAccessManager>
 #include <QPointer>
+
+namespace tarvo::web {
+struct Message;
+}
 
 namespace tarvo::platform::web {
 
-class Navigation;
+class PageHelper;
 class PaneView;
 
-// The web pane over Qt: QNetworkAccessManager fetches, gumbo parses, a QTextBrowser shows.
-class QtWebPane final : public IWebPane {
+// The web pane: each navigation in a helper process (PageHelper), the document it
+// reports shown in a QTextBrowser. Once a page is in, the pane keeps what it shows and
+// the document's markup, nothing else.
+class HelperWebPane final : public IWebPane {
     Q_OBJECT
 public:
-    QtWebPane(const WebPaneLimits& limits, QWidget* parent);
-    ~QtWebPane() override;
+    HelperWebPane(const WebPaneLimits& limits, QWidget* parent);
+    ~HelperWebPane() override;
 
     QWidget* widget() override;
     bool Silent() const override { return m_silent; }
@@ -25,17 +30,17 @@ public:
     QString documentElementInnerHtml() const override;
 
 private:
+    void onMessage(const tarvo::web::Message& message);
     void dropNavigation();
 
     WebPaneLimits m_limits;
     QPointer<PaneView> m_view;
-    QNetworkAccessManager m_network;
-    Navigation* m_navigation = nullptr;
+    PageHelper* m_navigation = nullptr;
     QString m_innerHtml;
     bool m_hasDocument = false;
     bool m_silent = false;
 };
 
-std::unique_ptr<IWebPaneFactory> createQtWebPaneFactory(const WebPaneLimits& limits);
+std::unique_ptr<IWebPaneFactory> createHelperWebPaneFactory(const WebPaneLimits& limits);
 
 } // namespace tarvo::platform::web

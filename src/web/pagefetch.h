@@ -11,12 +11,17 @@
 class QNetworkAccessManager;
 class QNetworkReply;
 
-namespace tarvo::platform::web {
+namespace tarvo::web {
 
 struct FetchLimits {
     qint64 maxBytes = qint64(1) << 20;
     int maxRedirects = 5;
+    // Not empty: every hop must stay on this address's scheme, host and port.
+    QUrl sameHostAs;
 };
+
+// Whether url is plain HTTP on origin's host and port.
+bool isSameHost(const QUrl& url, const QUrl& origin);
 
 struct FetchResult {
     bool ok = false;
@@ -28,7 +33,9 @@ struct FetchResult {
 
 // One GET over plain HTTP: redirects followed up to the limit, the body cut off (and the
 // fetch failed) beyond maxBytes, everything over by the deadline, an error status a
-// failure. finished is emitted once, never from inside start().
+// failure. Qt's reading is held to a small buffer, so however the body comes (chunked
+// or not) the fetch never holds much more than maxBytes. finished is emitted once, never
+// from inside start().
 class PageFetch final : public QObject {
     Q_OBJECT
 public:
@@ -42,7 +49,7 @@ public:
     void cancel(const QString& why);
 
 signals:
-    void finished(const tarvo::platform::web::FetchResult& result);
+    void finished(const tarvo::web::FetchResult& result);
 
 private:
     void request(const QUrl& url);
@@ -62,4 +69,4 @@ private:
     bool m_done = false;
 };
 
-} // namespace tarvo::platform::web
+} // namespace tarvo::web

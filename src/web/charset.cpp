@@ -1,10 +1,10 @@
-#include "platform/web/charset.h"
+#include "web/charset.h"
 
 #include "runtime/codepage.h"
 
 #include <QStringDecoder>
 
-namespace tarvo::platform::web {
+namespace tarvo::web {
 namespace {
 
 // The value after "charset=" at from: quoted or up to a blank, ';', quote or '>'.
@@ -80,21 +80,16 @@ QByteArray declaredCharset(const QByteArray& body, const QByteArray& contentType
 
 QString decodePage(const QByteArray& body, const QByteArray& contentType) {
     const QByteArray name = decoderName(declaredCharset(body, contentType).trimmed());
-    QString text;
-    QStringDecoder decoder(name.isEmpty() ? "UTF-8" : name.constData(),
-                           QStringDecoder::Flag::Stateless);
-    if (name == "GBK" || (name == "GB18030" && !decoder.isValid())) {
-        // The runtime's code page 936 is there on every system; where Qt has no GB18030,
-        // its two-byte part (which is GBK) is still read right.
-        text = runtime::fromAnsi(body);
-    } else {
-        if (!decoder.isValid())
-            decoder = QStringDecoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-        text = decoder.decode(body);
-    }
+    QStringDecoder decoder;
+    if (!name.isEmpty() && name != "GBK")
+        decoder = QStringDecoder(name.constData(), QStringDecoder::Flag::Stateless);
+    // A page that declares no charset, or one unknown here, is read as the system's code
+    // page, 936, as the original did; so is the GB family. Where Qt has no GB18030, its
+    // two-byte part (which is GBK) is still read right.
+    QString text = decoder.isValid() ? decoder.decode(body) : runtime::fromAnsi(body);
     if (text.startsWith(QChar(0xFEFF)))
         text.remove(0, 1);
     return text;
 }
 
-} // namespace tarvo::platform::web
+} // namespace tarvo::web

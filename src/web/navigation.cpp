@@ -1,17 +1,12 @@
-#include "platform/web/navigation.h"
+#include "web/navigation.h"
 
-#include "platform/web/charset.h"
+#include "web/charset.h"
 
 #include <QBuffer>
 #include <QImageReader>
+#include <QSet>
 
-namespace tarvo::platform::web {
-
-QString errorPage(const QUrl& url, const QString& why) {
-    return QStringLiteral("<html><head><title>无法显示网页</title></head>"
-                          "<body bgcolor=\"#ffffff\"><p>无法显示网页 %1</p><p>%2</p></body></html>")
-        .arg(url.toString().left(200).toHtmlEscaped(), why.left(200).toHtmlEscaped());
-}
+namespace tarvo::web {
 
 bool isHtml(const QByteArray& contentType) {
     const QByteArray type = contentType.split(';').first().trimmed().toLower();
@@ -30,33 +25,31 @@ QString failure(const FetchResult& result) {
 
 } // namespace
 
-Navigation::Navigation(QNetworkAccessManager& network, const WebPaneLimits& limits, const QUrl& url,
+Navigation::Navigation(QNetworkAccessManager& network, const PageLimits& limits, const QUrl& url,
                        QObject* parent)
     : QObject(parent)
     , m_network(network)
     , m_limits(limits)
+    , m_share(limits.caps)
     , m_url(url)
     , m_deadline(limits.timeout) {}
 
 Navigation::~Navigation() = default;
 
 void Navigation::start() {
-    PageFetch* page = fetch(m_url);
+    PageFetch* page = fetch(m_url, false);
     connect(page, &PageFetch::finished, this, &Navigation::onPage);
 }
 
-PageFetch* Navigation::fetch(const QUrl& url) {
+PageFetch* Navigation::fetch(const QUrl& url, bool sameHostOnly) {
     FetchLimits limits;
     limits.maxBytes = m_limits.maxBytes;
     limits.maxRedirects = m_limits.maxRedirects;
+    if (sameHostOnly)
+        limits.sameHostAs = m_url;
     auto* fetch = new PageFetch(m_network, limits, m_deadline, this);
     fetch->start(url);
     return fetch;
-}
-
-bool Navigation::sameHost(const QUrl& url) const {
-    return url.scheme() == QLatin1String("http") && url.host() == m_url.host() &&
-           url.port(80) == m_url.port(80);
 }
 
 void Navigation::onPage(const FetchResult& result) {
@@ -67,7 +60,9 @@ void Navigation::onPage(const FetchResult& result) {
     }
     m_url = result.url;
     m_page = std::make_unique<Markup>(decodePage(result.body, result.contentType));
-    emit documentReady(m_page->innerHtml());
+    Message document;
+    document.markup = m_page->innerHtml();
+    emit message(document);
 
     // Both lists are taken before anything is fetched, so that no completion can run
     // while they are still being counted.
@@ -76,7 +71,7 @@ void Navigation::onPage(const FetchResult& result) {
     std::vector<std::size_t> framesToFetch;
     for (qsizetype i = 0; i < frames.size(); ++i) {
         const QUrl url = m_url.resolved(QUrl(frames[i]));
-        if (sameHost(url) && int(framesToFetch.size()) < m_limits.maxFrames) {
+        if (isSameHost(url, m_url) && int(framesToFetch.size()) < m_limits.maxFrames) {
             m_frames[std::size_t(i)].url = url;
             framesToFetch.push_back(std::size_t(i));
         }
@@ -84,17 +79,19 @@ void Navigation::onPage(const FetchResult& result) {
     QList<QUrl> images;
     for (const QString& src : m_page->imageSources()) {
         const QUrl url = m_url.resolved(QUrl(src));
-        if (sameHost(url) && !images.contains(url) && images.size() < m_limits.maxImages)
+        if (isSameHost(url, m_url) && !images.contains(url) &&
+            images.size() < m_limits.caps.pictures)
             images << url;
     }
+    m_share = m_limits.caps.share(1 + int(framesToFetch.size()));
 
     m_pending = int(framesToFetch.size() + std::size_t(images.size())) + 1;
     for (std::size_t index : framesToFetch) {
-        connect(fetch(m_frames[index].url), &PageFetch::finished, this,
+        connect(fetch(m_frames[index].url, true), &PageFetch::finished, this,
                 [this, index](const FetchResult& result) { onFrame(index, result); });
     }
     for (const QUrl& url : images) {
-        connect(fetch(url), &PageFetch::finished, this,
+        connect(fetch(url, true), &PageFetch::finished, this,
                 [this, url](const FetchResult& result) { onImage(url, result); });
     }
     finishOne(); // the page itself
@@ -106,11 +103,15 @@ void Navigation::onFrame(std::size_t index, const FetchResult& result) {
     // A frame holds a document of its own, shown without its own frames or images.
     Markup::Display display;
     display.base = result.ok ? result.url : frame.url;
+    display.caps = m_share;
     if (const QString why = failure(result); !why.isEmpty())
-        frame.body = Markup(errorPage(frame.url, why)).displayBody(display);
+        frame.body = Markup(errorPage(frame.url, why).page.markup).displayBody(display);
     else
         frame.body = Markup(decodePage(result.body, result.contentType)).displayBody(display);
-    emit frameComplete(frame.url);
+    Message complete;
+    complete.kind = Message::Kind::Frame;
+    complete.url = frame.url;
+    emit message(complete);
     finishOne();
 }
 
@@ -120,12 +121,18 @@ void Navigation::onImage(const QUrl& url, const FetchResult& result) {
         QBuffer buffer;
         buffer.setData(result.body);
         QImageReader reader(&buffer);
+        // The size is read from the header: a picture too large for the caps is never
+        // decoded.
         const QSize size = reader.size();
-        if (size.isValid() && size.width() <= m_limits.maxImageSide &&
-            size.height() <= m_limits.maxImageSide) {
+        const qint64 pixels = qint64(size.width()) * size.height();
+        if (size.isValid() && size.width() <= m_limits.caps.pictureSide &&
+            size.height() <= m_limits.caps.pictureSide &&
+            m_pixels + pixels <= m_limits.caps.pixels) {
             const QImage image = reader.read();
-            if (!image.isNull())
+            if (!image.isNull() && image.size() == size) {
                 m_images.insert(url, image);
+                m_pixels += pixels;
+            }
         }
     }
     finishOne();
@@ -134,21 +141,32 @@ void Navigation::onImage(const QUrl& url, const FetchResult& result) {
 void Navigation::finishOne() {
     if (--m_pending > 0)
         return;
+    QSet<QUrl> shown;
     Markup::Display display;
     display.base = m_url;
-    display.hasImage = [this](const QUrl& url) { return m_images.contains(url); };
+    display.caps = m_share;
+    display.hasImage = [&](const QUrl& url) {
+        if (!m_images.contains(url))
+            return false;
+        shown.insert(url);
+        return true;
+    };
     display.frameBody = [this](int index) {
         return index < int(m_frames.size()) ? m_frames[std::size_t(index)].body : QString();
     };
-    emit pageComplete(m_url, m_page->displayHtml(display), m_images);
+    Message page;
+    page.kind = Message::Kind::Page;
+    page.url = m_url;
+    page.markup = m_page->displayHtml(display);
+    for (const QUrl& url : std::as_const(shown))
+        page.pictures << Picture{url, m_images.value(url)};
+    emit message(page);
 }
 
 void Navigation::showError(const QUrl& url, const QString& why) {
-    m_page = std::make_unique<Markup>(errorPage(url, why));
-    emit documentReady(m_page->innerHtml());
-    Markup::Display display;
-    display.base = url;
-    emit pageComplete(url, m_page->displayHtml(display), {});
+    const ErrorPage error = errorPage(url, why);
+    emit message(error.document);
+    emit message(error.page);
 }
 
-} // namespace tarvo::platform::web
+} // namespace tarvo::web
