@@ -44,11 +44,11 @@ PKG_CONFIG_LIBDIR=$prefix/lib/pkgconfig PKG_CONFIG_SYSROOT_DIR= \
     -DTARVO_BUILD_TESTS=$([ $run_tests = 1 ] && echo ON || echo OFF) >/dev/null
 cmake --build "$build"
 
-# The zip: the program, every library it loads that is not the system's (found by
-# following the import tables), and the plugins Qt loads for it.
+# The zip: the program and its web pages' helper, every library they load that is not
+# the system's (found by following the import tables), and the plugins Qt loads.
 stage=build/windows/stage/tarvo
 rm -rf "$stage" && mkdir -p "$stage"
-cp "$build/src/main/tarvo.exe" "$stage/"
+cp "$build/src/main/tarvo.exe" "$build/src/main/tarvo-web.exe" "$stage/"
 search=("$prefix/bin" "$(dirname "$(x86_64-w64-mingw32-g++-posix -print-file-name=libstdc++-6.dll)")"
     "$(dirname "$(x86_64-w64-mingw32-g++-posix -print-file-name=libwinpthread-1.dll)")")
 for plugin in platforms/qwindows.dll imageformats/qgif.dll imageformats/qico.dll \
@@ -57,7 +57,7 @@ for plugin in platforms/qwindows.dll imageformats/qgif.dll imageformats/qico.dll
     cp "$prefix/plugins/$plugin" "$stage/$plugin"
 done
 printf '[Paths]\nPrefix = .\nPlugins = .\n' >"$stage/qt.conf"
-pending=("$stage"/tarvo.exe "$stage"/*/*.dll)
+pending=("$stage"/tarvo.exe "$stage"/tarvo-web.exe "$stage"/*/*.dll)
 while ((${#pending[@]})); do
     file=${pending[0]}
     pending=("${pending[@]:1}")

@@ -10,6 +10,8 @@ fail() { echo "FAIL: $*"; exit 1; }
 cmake --install "$build" --prefix "$prefix" >/dev/null
 
 [[ -x "$prefix/bin/tarvo" ]] || fail "no bin/tarvo"
+# The web pages' helper, where the program looks for it.
+[[ -x "$prefix/bin/tarvo-web" ]] || fail "no bin/tarvo-web beside bin/tarvo"
 launcher="$prefix/share/applications/tarvo.desktop"
 autostart="$prefix/etc/xdg/autostart/tarvo.desktop"
 for entry in "$launcher" "$autostart"; do
