@@ -5,7 +5,6 @@
 #include "web/output.h"
 
 #include <QCoreApplication>
-#include <QNetworkAccessManager>
 #include <QStringList>
 
 #include <cstdio>
@@ -26,8 +25,7 @@ int main(int argc, char* argv[]) {
         return 2;
     }
 
-    QNetworkAccessManager network;
-    Navigation navigation(network, limits, QUrl(arguments[0]));
+    Navigation navigation(limits, QUrl(arguments[0]));
     QObject::connect(&navigation, &Navigation::message, &app, [&](const Message& message) {
         // A window that has stopped reading wants nothing more.
         if (!writeOutput(encode(message)))

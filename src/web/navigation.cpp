@@ -25,10 +25,8 @@ QString failure(const FetchResult& result) {
 
 } // namespace
 
-Navigation::Navigation(QNetworkAccessManager& network, const PageLimits& limits, const QUrl& url,
-                       QObject* parent)
+Navigation::Navigation(const PageLimits& limits, const QUrl& url, QObject* parent)
     : QObject(parent)
-    , m_network(network)
     , m_limits(limits)
     , m_share(limits.caps)
     , m_url(url)
@@ -47,7 +45,7 @@ PageFetch* Navigation::fetch(const QUrl& url, bool sameHostOnly) {
     limits.maxRedirects = m_limits.maxRedirects;
     if (sameHostOnly)
         limits.sameHostAs = m_url;
-    auto* fetch = new PageFetch(m_network, limits, m_deadline, this);
+    auto* fetch = new PageFetch(limits, m_deadline, this);
     fetch->start(url);
     return fetch;
 }

@@ -13,8 +13,6 @@
 #include <memory>
 #include <vector>
 
-class QNetworkAccessManager;
-
 namespace tarvo::web {
 
 // One navigation: the page, then its frames (same host, one level, at most maxFrames)
@@ -24,8 +22,7 @@ namespace tarvo::web {
 class Navigation final : public QObject {
     Q_OBJECT
 public:
-    Navigation(QNetworkAccessManager& network, const PageLimits& limits, const QUrl& url,
-               QObject* parent = nullptr);
+    Navigation(const PageLimits& limits, const QUrl& url, QObject* parent = nullptr);
     ~Navigation() override;
 
     void start();
@@ -46,7 +43,6 @@ private:
     void finishOne();
     void showError(const QUrl& url, const QString& why);
 
-    QNetworkAccessManager& m_network;
     PageLimits m_limits;
     DocumentCaps m_share; // of the page, and of each frame
     QUrl m_url;

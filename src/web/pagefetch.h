@@ -3,13 +3,11 @@
 #include <QByteArray>
 #include <QDeadlineTimer>
 #include <QObject>
-#include <QPointer>
 #include <QString>
 #include <QTimer>
 #include <QUrl>
 
-class QNetworkAccessManager;
-class QNetworkReply;
+class QTcpSocket;
 
 namespace tarvo::web {
 
@@ -20,9 +18,6 @@ struct FetchLimits {
     QUrl sameHostAs;
 };
 
-// Whether url is plain HTTP on origin's host and port.
-bool isSameHost(const QUrl& url, const QUrl& origin);
-
 struct FetchResult {
     bool ok = false;
     QUrl url; // after redirects
@@ -31,16 +26,19 @@ struct FetchResult {
     QString error; // why it failed, for the error page
 };
 
-// One GET over plain HTTP: redirects followed up to the limit, the body cut off (and the
-// fetch failed) beyond maxBytes, everything over by the deadline, an error status a
-// failure. Qt's reading is held to a small buffer, so however the body comes (chunked
-// or not) the fetch never holds much more than maxBytes. finished is emitted once, never
-// from inside start().
+// Whether url is plain HTTP on origin's host and port.
+bool isSameHost(const QUrl& url, const QUrl& origin);
+
+// One GET over plain HTTP/1.1: redirects followed up to the limit, the body cut off (and
+// the fetch failed) beyond maxBytes, everything over by the deadline, an error status a
+// failure. It reads the socket itself, a little at a time and only when its thread asks:
+// however the body comes (chunked, sized or up to the close) and however long the thread
+// is busy elsewhere, the fetch never holds much more than maxBytes. finished is emitted
+// once, never from inside start().
 class PageFetch final : public QObject {
     Q_OBJECT
 public:
-    PageFetch(QNetworkAccessManager& network, const FetchLimits& limits, QDeadlineTimer deadline,
-              QObject* parent = nullptr);
+    PageFetch(const FetchLimits& limits, QDeadlineTimer deadline, QObject* parent = nullptr);
     ~PageFetch() override;
 
     void start(const QUrl& url);
@@ -52,18 +50,26 @@ signals:
     void finished(const tarvo::web::FetchResult& result);
 
 private:
-    void request(const QUrl& url);
-    void onMetaData();
-    void onReadyRead();
-    void onFinished();
-    void fail(const QString& why);
-    void dropReply();
+    enum class Stage { Head, Sized, Chunked, ToClose };
 
-    QNetworkAccessManager& m_network;
+    void request(const QUrl& url);
+    void onReadable();
+    void onClosed();
+    bool takeHead();
+    bool takeBody();
+    bool takeChunks();
+    bool append(QByteArrayView bytes);
+    void succeed();
+    void fail(const QString& why);
+    void dropSocket();
+
     FetchLimits m_limits;
     QDeadlineTimer m_deadline;
     QTimer m_timer;
-    QPointer<QNetworkReply> m_reply;
+    QTcpSocket* m_socket = nullptr;
+    QByteArray m_pending; // read but not yet taken
+    Stage m_stage = Stage::Head;
+    qint64 m_left = 0;    // of the sized body, or of the current chunk (-1: a size line next)
     FetchResult m_result;
     int m_redirects = 0;
     bool m_done = false;

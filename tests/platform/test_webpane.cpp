@@ -11,6 +11,7 @@
 #include <QSignalSpy>
 #include <QStringDecoder>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextDocument>
 
 #include <memory>
@@ -21,6 +22,8 @@ using namespace tarvo::platform::web;
 using tarvo::testing::LocalHttpServer;
 
 Q_DECLARE_METATYPE(LocalHttpServer::Response)
+using Routes = QList<std::pair<QByteArray, LocalHttpServer::Response>>;
+Q_DECLARE_METATYPE(Routes)
 
 namespace {
 
@@ -28,6 +31,31 @@ const QString Marker = QStringLiteral("<TITLE>kiv</TITLE>");
 
 QByteArray gbk(const QString& text) {
     return tarvo::runtime::toAnsi(text);
+}
+
+QByteArray png(const QImage& image) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+// The pixels of every picture the pane's document holds.
+qint64 heldPixels(QTextDocument* document) {
+    qint64 pixels = 0;
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFormat format = it.fragment().charFormat();
+            if (!format.isImageFormat())
+                continue;
+            const QImage image = document->resource(QTextDocument::ImageResource,
+                                                    QUrl(format.toImageFormat().name()))
+                                     .value<QImage>();
+            pixels += qint64(image.width()) * image.height();
+        }
+    }
+    return pixels;
 }
 
 } // namespace
@@ -53,6 +81,8 @@ private slots:
     void scriptsAreNeverShown();
     void linksOpenTheDesktopBrowser();
     void navigatingFromAHandlerIsSafe();
+    void hostilePagesEndBounded_data();
+    void hostilePagesEndBounded();
 
 private:
     // Navigates to path and waits until `completions` documents completed.
@@ -346,6 +376,94 @@ void TestWebPane::navigatingFromAHandlerIsSafe() {
     QCOMPARE(spy.count(), 2); // the old page's second frame and the old page never
     QCOMPARE(spy.last().at(0).toString(), m_server->origin() + "/next");
     QVERIFY(m_pane->documentElementInnerHtml().contains(Marker));
+}
+
+void TestWebPane::hostilePagesEndBounded_data() {
+    QTest::addColumn<Routes>("routes"); // the page is /page
+    QTest::addColumn<QString>("shows"); // in the pane's text: an error page's reason
+    QTest::addColumn<bool>("marker");   // the page itself is shown
+    QTest::addColumn<QList<QByteArray>>("neverAsked");
+
+    const auto page = [](const QByteArray& html) {
+        return LocalHttpServer::Response{200, "text/html", "<title>kiv</title>" + html, {}};
+    };
+    QByteArray attributes = "<p";
+    for (int i = 0; i < 140000; ++i)
+        attributes += " a" + QByteArray::number(i, 36);
+    QByteArray formatting = "<div>";
+    for (int i = 0; i < 500; ++i)
+        formatting += "<b class=" + QByteArray::number(i) + ">";
+    formatting += "</div>" + QByteArray("<div>x</div>").repeated(10000);
+    LocalHttpServer::Response chunked;
+    chunked.endlessHead = "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n"
+                          "Transfer-Encoding: chunked\r\n\r\n40000000\r\n";
+    chunked.endless = QByteArray(64 * 1024, 'x');
+    const QByteArray elsewhere = "http://localhost:%1/elsewhere";
+    QByteArray pictures;
+    for (int i = 0; i < 16; ++i)
+        pictures += "<img src=/p" + QByteArray::number(i) + ".png>";
+    Routes bigPictures{{"/page", page(pictures)}};
+    QImage side(2048, 2048, QImage::Format_RGB32);
+    side.fill(Qt::red);
+    for (int i = 0; i < 16; ++i)
+        bigPictures.append({"/p" + QByteArray::number(i) + ".png", {200, "image/png", png(side)}});
+
+    // A quadratic parser (open elements it cannot close, duplicate attribute checks) and
+    // a growing one (formatting reopened in every block) end at the helper's limits.
+    QTest::newRow("100,000 unclosed rt")
+        << Routes{{"/page", page(QByteArray("<rt>").repeated(100000))}}
+        << "went past a limit" << false << QList<QByteArray>{};
+    QTest::newRow("one tag of 140,000 attributes")
+        << Routes{{"/page", page(attributes)}} << "went past a limit" << false
+        << QList<QByteArray>{};
+    QTest::newRow("500 formatting elements reopened in 10,000 blocks")
+        << Routes{{"/page", page(formatting)}} << "went past a limit" << false
+        << QList<QByteArray>{};
+    QTest::newRow("a gigabyte chunk")
+        << Routes{{"/page", chunked}} << "too large" << false << QList<QByteArray>{};
+    QTest::newRow("two frames of 1 MiB of paragraphs")
+        << Routes{{"/page", page("<iframe src=/a></iframe><iframe src=/b></iframe>")},
+                  {"/a", page(QByteArray("<p>x").repeated(1 << 18))},
+                  {"/b", page(QByteArray("<p>y").repeated(1 << 18))}}
+        << "" << true << QList<QByteArray>{};
+    QTest::newRow("a frame and a picture redirected to another host")
+        << Routes{{"/page", page("<iframe src=/f></iframe><img src=/i>")},
+                  {"/f", {302, "text/html", {}, {{"Location", elsewhere}}}},
+                  {"/i", {302, "text/html", {}, {{"Location", elsewhere}}}}}
+        << "another host" << true << QList<QByteArray>{"/elsewhere"};
+    QTest::newRow("16 pictures of 2048 x 2048")
+        << bigPictures << "" << true << QList<QByteArray>{};
+}
+
+void TestWebPane::hostilePagesEndBounded() {
+    QFETCH(Routes, routes);
+    QFETCH(QString, shows);
+    QFETCH(bool, marker);
+    QFETCH(QList<QByteArray>, neverAsked);
+    for (auto [path, response] : routes) {
+        for (auto& [name, value] : response.headers)
+            value.replace("%1", QByteArray::number(m_server->port()));
+        m_server->route(path, response);
+    }
+    // Limits low enough to reach quickly; the parse of the largest fair page fits them.
+    m_limits.timeout = std::chrono::milliseconds(10000);
+    m_limits.cpuSeconds = 3;
+    auto* pane = new HelperWebPane(m_limits, m_host.get());
+    QSignalSpy spy(pane, &IWebPane::DocumentComplete);
+    pane->Navigate(m_server->origin() + "/page");
+    QTRY_VERIFY_WITH_TIMEOUT(!spy.isEmpty() && spy.last().at(0).toString().endsWith("/page"),
+                             15000);
+
+    auto* view = static_cast<PaneView*>(pane->widget());
+    const QString text = view->toPlainText();
+    QVERIFY2(text.contains(shows), qPrintable(text.left(200)));
+    QCOMPARE(pane->documentElementInnerHtml().contains(Marker), marker);
+    // What the window holds is bounded whatever came.
+    QVERIFY(text.size() <= 64 * 1024);
+    QVERIFY(view->document()->blockCount() <= 2000);
+    QVERIFY(heldPixels(view->document()) <= 2048 * 2048);
+    for (const QByteArray& path : neverAsked)
+        QVERIFY(!m_server->requests().contains(path));
 }
 
 QTEST_MAIN(TestWebPane)

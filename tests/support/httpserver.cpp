@@ -51,7 +51,7 @@ void LocalHttpServer::serve(QTcpSocket* socket) {
             if (socket->bytesToWrite() < 256 * 1024)
                 socket->write(bytes);
         });
-        socket->write(response.endless);
+        socket->write(response.endlessHead + response.endless);
         timer->start(1);
         return;
     }

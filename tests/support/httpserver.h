@@ -34,6 +34,7 @@ public:
         bool stall = false;    // the headers go, the body never does
         bool noLength = false; // no Content-Length: the body ends with the connection
         QByteArray endless;    // not empty: the answer is these bytes, then them again, forever
+        QByteArray endlessHead; // with endless: sent once before it
     };
 
     LocalHttpServer();
