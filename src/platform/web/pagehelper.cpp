@@ -54,7 +54,8 @@ void PageHelper::start() {
 
 void PageHelper::onOutput() {
     while (!m_done && m_process.bytesAvailable() > 0) {
-        m_reader.feed(m_process.read(1 << 20));
+        // Only what has come: a larger read would reserve its whole size first.
+        m_reader.feed(m_process.readAll());
         while (!m_done) {
             std::optional<Message> next = m_reader.next();
             if (!next)
