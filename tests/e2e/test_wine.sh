@@ -71,3 +71,11 @@ click_wine_tray() {
 click_wine_tray
 wait_for 10 bash -c "! xdotool search --onlyvisible --name '^KIV\$'" || fail "tray click did not hide the window"
 echo "tray icon hides the window"
+
+# A second click shows it again. Wine's icon window takes a click only after the pointer
+# has come onto it, so the pointer leaves the icon first.
+xdotool mousemove 10 10
+sleep 1
+click_wine_tray
+wait_for 10 visible_window KIV || fail "a second tray click did not show the window again"
+echo "a second click shows it again"
