@@ -13,6 +13,8 @@ export WINEPREFIX=${WINEPREFIX:-$build/wineprefix}
 export WINEDEBUG=${WINEDEBUG:--all}
 # No installers for .NET or the HTML engine: nothing here uses them.
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+# For the few checks of what wine does not do as Windows does.
+export TARVO_UNDER_WINE=1
 dirs=()
 while IFS= read -r line; do
     case "$line" in

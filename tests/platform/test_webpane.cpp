@@ -315,7 +315,12 @@ void TestWebPane::imagesOnlyFromThePagesHost() {
                                 "/blue.png\"><img src=\"tall.png\"></body>");
 
     QCOMPARE(navigate(QStringLiteral("/page")).size(), 1);
-    QCOMPARE(m_server->requests(), (QList<QByteArray>{"/page", "/red.png", "/tall.png"}));
+    // The pictures are fetched side by side, in no fixed order.
+    const QList<QByteArray> asked = m_server->requests();
+    QCOMPARE(asked.value(0), QByteArray("/page"));
+    QCOMPARE(QSet<QByteArray>(asked.begin() + 1, asked.end()),
+             (QSet<QByteArray>{"/red.png", "/tall.png"}));
+    QCOMPARE(asked.size(), 3);
     auto* view = static_cast<PaneView*>(m_pane->widget());
     QVERIFY(view->loadResource(QTextDocument::ImageResource, QUrl(m_server->origin() + "/tall.png"))
                 .isNull());
@@ -440,6 +445,8 @@ void TestWebPane::hostilePagesEndBounded() {
     QFETCH(QString, shows);
     QFETCH(bool, marker);
     QFETCH(QList<QByteArray>, neverAsked);
+    if (shows == QLatin1String("went past a limit") && qEnvironmentVariableIsSet("TARVO_UNDER_WINE"))
+        QSKIP("wine keeps no job object's CPU time or memory limit");
     for (auto [path, response] : routes) {
         for (auto& [name, value] : response.headers)
             value.replace("%1", QByteArray::number(m_server->port()));
