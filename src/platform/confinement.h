@@ -12,7 +12,7 @@ namespace tarvo::platform {
 // is ended, whatever it is doing.
 struct HelperLimits {
     int cpuSeconds = 5;
-    qint64 memoryBytes = qint64(768) << 20;
+    qint64 memoryBytes = qint64(768) << 20; // 0: none
 };
 
 // Starts program in process under limits. The helper also ends with process (and with

@@ -17,8 +17,10 @@ void startConfined(QProcess& process, const QString& program, const QStringList&
         const rlim_t cpu = rlim_t(limits.cpuSeconds);
         const rlimit time{cpu, cpu + 1};
         setrlimit(RLIMIT_CPU, &time);
-        const rlimit memory{rlim_t(limits.memoryBytes), rlim_t(limits.memoryBytes)};
-        setrlimit(RLIMIT_AS, &memory);
+        if (limits.memoryBytes > 0) {
+            const rlimit memory{rlim_t(limits.memoryBytes), rlim_t(limits.memoryBytes)};
+            setrlimit(RLIMIT_AS, &memory);
+        }
         const rlimit core{0, 0};
         setrlimit(RLIMIT_CORE, &core);
         prctl(PR_SET_PDEATHSIG, SIGKILL);

@@ -16,7 +16,8 @@ struct WebPaneLimits {
     std::chrono::milliseconds grace{2000};
     // What the helper may use: the maker's pages need a small part of either.
     int cpuSeconds = 5;
-    qint64 memoryBytes = qint64(768) << 20;
+    // 0: no address-space limit, for builds under sanitizers (they reserve terabytes).
+    qint64 memoryBytes = qint64(TARVO_HELPER_MEMORY_MIB) << 20;
     QString helper; // empty: tarvo-web beside the running program
 };
 

@@ -32,9 +32,11 @@ void startConfined(QProcess& process, const QString& program, const QStringList&
         return;
     HANDLE job = CreateJobObjectW(nullptr, nullptr);
     JOBOBJECT_EXTENDED_LIMIT_INFORMATION info{};
-    info.BasicLimitInformation.LimitFlags =
-        JOB_OBJECT_LIMIT_PROCESS_TIME | JOB_OBJECT_LIMIT_PROCESS_MEMORY |
-        JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE | JOB_OBJECT_LIMIT_DIE_ON_UNHANDLED_EXCEPTION;
+    info.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_PROCESS_TIME |
+                                            JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE |
+                                            JOB_OBJECT_LIMIT_DIE_ON_UNHANDLED_EXCEPTION;
+    if (limits.memoryBytes > 0)
+        info.BasicLimitInformation.LimitFlags |= JOB_OBJECT_LIMIT_PROCESS_MEMORY;
     info.BasicLimitInformation.PerProcessUserTimeLimit.QuadPart =
         LONGLONG(limits.cpuSeconds) * 10'000'000; // in 100 ns
     info.ProcessMemoryLimit = SIZE_T(limits.memoryBytes);
