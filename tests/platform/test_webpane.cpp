@@ -9,6 +9,7 @@
 #include <QBuffer>
 #include <QDesktopServices>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QStringDecoder>
 #include <QTest>
 #include <QTextBlock>
@@ -83,6 +84,8 @@ private slots:
     void navigatingFromAHandlerIsSafe();
     void hostilePagesEndBounded_data();
     void hostilePagesEndBounded();
+    void aFailingHelperLeavesTheErrorPage_data();
+    void aFailingHelperLeavesTheErrorPage();
 
 private:
     // Navigates to path and waits until `completions` documents completed.
@@ -475,6 +478,42 @@ void TestWebPane::hostilePagesEndBounded() {
     QVERIFY(heldPixels(view->document()) <= 2048 * 2048);
     for (const QByteArray& path : neverAsked)
         QVERIFY(!m_server->requests().contains(path));
+}
+
+void TestWebPane::aFailingHelperLeavesTheErrorPage_data() {
+    QTest::addColumn<QByteArray>("script"); // the helper; empty: there is none
+    QTest::addColumn<QString>("shows");
+    QTest::newRow("stuck past the deadline") << QByteArray("exec sleep 30") << "time-out";
+    QTest::newRow("talking nonsense")
+        << QByteArray("printf '\\377\\377\\377\\377 and more'; exec sleep 30")
+        << "malformed";
+    QTest::newRow("ending without a page") << QByteArray("exit 0") << "ended early";
+    QTest::newRow("missing") << QByteArray() << "missing";
+}
+
+void TestWebPane::aFailingHelperLeavesTheErrorPage() {
+    QFETCH(QByteArray, script);
+    QFETCH(QString, shows);
+    if (qEnvironmentVariableIsSet("TARVO_UNDER_WINE"))
+        QSKIP("the stand-in helpers are shell scripts");
+    QTemporaryDir dir;
+    m_limits.helper = dir.filePath(QStringLiteral("helper"));
+    if (!script.isEmpty()) {
+        QFile file(m_limits.helper);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("#!/bin/sh\n" + script + "\n");
+        file.close();
+        file.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
+    }
+    m_limits.timeout = std::chrono::milliseconds(300);
+    m_limits.grace = std::chrono::milliseconds(300);
+    auto* pane = new HelperWebPane(m_limits, m_host.get());
+    QSignalSpy spy(pane, &IWebPane::DocumentComplete);
+    pane->Navigate(m_server->origin() + "/page");
+    QTRY_COMPARE_WITH_TIMEOUT(spy.count(), 1, 5000);
+    const QString text = static_cast<PaneView*>(pane->widget())->toPlainText();
+    QVERIFY2(text.contains(shows), qPrintable(text));
+    QVERIFY(pane->documentElementInnerHtml().contains(QLatin1String("<TITLE>")));
 }
 
 QTEST_MAIN(TestWebPane)
