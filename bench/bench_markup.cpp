@@ -3,12 +3,12 @@
 // ordinary tables, 1 MiB of hostile nesting and misnested formatting, and a page that
 // fills the shown document's caps. Then, in the window, showing each in the pane, laid
 // out in full: the one piece of a page's work the window's thread does.
-#include "web/markup.h"
 #include "platform/web/paneview.h"
+#include "web/markup.h"
 
 #include <QFile>
-#include <QTextDocument>
 #include <QString>
+#include <QTextDocument>
 
 #include <benchmark/benchmark.h>
 
@@ -39,9 +39,10 @@ QString page(int kind) {
     case 2:
         return repeated(QStringLiteral("<div>"), 1 << 20);
     case 4: // 2,000 paragraphs of 32 characters: every cap but the markup's reached
-        return repeated(QStringLiteral("<p><font color=red>网络信息网络信息网络信息网络信息网络信息网络信息网络"
-                                       "信息网络信息</font>"),
-                        1 << 20);
+        return repeated(
+            QStringLiteral("<p><font color=red>网络信息网络信息网络信息网络信息网络信息网络信息网络"
+                           "信息网络信息</font>"),
+            1 << 20);
     default:
         return repeated(QStringLiteral("<b><p><i></b>x</p>"), 1 << 20);
     }

@@ -13,8 +13,7 @@ void writePicture(QDataStream& out, const Picture& picture) {
     const QImage image = picture.image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     out << picture.url << quint32(image.width()) << quint32(image.height());
     for (int y = 0; y < image.height(); ++y)
-        out.writeRawData(reinterpret_cast<const char*>(image.constScanLine(y)),
-                         image.width() * 4);
+        out.writeRawData(reinterpret_cast<const char*>(image.constScanLine(y)), image.width() * 4);
 }
 
 bool readPicture(QDataStream& in, Picture& picture) {
@@ -142,14 +141,16 @@ ErrorPage errorPage(const QUrl& url, const QString& why) {
     const QString reason = escaped(why.left(200));
     ErrorPage error;
     error.document.kind = Message::Kind::Document;
-    error.document.markup = QStringLiteral("<HEAD><TITLE>%1</TITLE></HEAD><BODY bgcolor=\"#ffffff\">"
-                                           "<P>%1 %2</P><P>%3</P></BODY>")
-                                .arg(title, address, reason);
+    error.document.markup =
+        QStringLiteral("<HEAD><TITLE>%1</TITLE></HEAD><BODY bgcolor=\"#ffffff\">"
+                       "<P>%1 %2</P><P>%3</P></BODY>")
+            .arg(title, address, reason);
     error.page.kind = Message::Kind::Page;
     error.page.url = url;
-    error.page.markup = QStringLiteral("<html><head><title>%1</title></head><body bgcolor=\"#ffffff\">"
-                                       "<p>%1 %2</p><p>%3</p></body></html>")
-                            .arg(title, address, reason);
+    error.page.markup =
+        QStringLiteral("<html><head><title>%1</title></head><body bgcolor=\"#ffffff\">"
+                       "<p>%1 %2</p><p>%3</p></body></html>")
+            .arg(title, address, reason);
     return error;
 }
 

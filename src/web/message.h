@@ -22,8 +22,8 @@ struct Picture {
 struct Message {
     enum class Kind : quint8 { Document = 1, Frame = 2, Page = 3 };
     Kind kind = Kind::Document;
-    QString markup;  // Document: the documentElement's innerHTML; Page: what is shown
-    QUrl url;        // Frame, Page
+    QString markup;          // Document: the documentElement's innerHTML; Page: what is shown
+    QUrl url;                // Frame, Page
     QList<Picture> pictures; // Page
 };
 

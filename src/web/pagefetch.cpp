@@ -68,8 +68,8 @@ void PageFetch::request(const QUrl& url) {
         fail(QStringLiteral("another host"));
         return;
     }
-    QByteArray target = url.toEncoded(QUrl::RemoveScheme | QUrl::RemoveAuthority |
-                                      QUrl::RemoveFragment);
+    QByteArray target =
+        url.toEncoded(QUrl::RemoveScheme | QUrl::RemoveAuthority | QUrl::RemoveFragment);
     if (!target.startsWith('/'))
         target.prepend('/');
     QByteArray host = url.host(QUrl::FullyEncoded).toUtf8();

@@ -69,7 +69,7 @@ private:
     QTcpSocket* m_socket = nullptr;
     QByteArray m_pending; // read but not yet taken
     Stage m_stage = Stage::Head;
-    qint64 m_left = 0;    // of the sized body, or of the current chunk (-1: a size line next)
+    qint64 m_left = 0; // of the sized body, or of the current chunk (-1: a size line next)
     FetchResult m_result;
     int m_redirects = 0;
     bool m_done = false;

@@ -250,8 +250,8 @@ private:
             return false;
         if (element.tag == GUMBO_TAG_IMG) {
             const QUrl url = m_display->base.resolved(QUrl(attribute(element, "src")));
-            if (depth <= m_display->caps.depth && m_display->hasImage &&
-                m_display->hasImage(url) && counted()) {
+            if (depth <= m_display->caps.depth && m_display->hasImage && m_display->hasImage(url) &&
+                counted()) {
                 startTag(QStringLiteral("img"), element, url.toString(QUrl::FullyEncoded));
             } else if (const QString alt = attribute(element, "alt"); !alt.isEmpty()) {
                 m_out.escaped(alt.toUtf8().constData(), false);

@@ -1,6 +1,6 @@
 // The Qt web pane against a local HTTP server on 127.0.0.1.
-#include "platform/web/paneview.h"
 #include "platform/web/helperpane.h"
+#include "platform/web/paneview.h"
 #include "runtime/codepage.h"
 #include "runtime/errors.h"
 #include "support/httpserver.h"
@@ -9,8 +9,8 @@
 #include <QBuffer>
 #include <QDesktopServices>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QStringDecoder>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -50,9 +50,10 @@ qint64 heldPixels(QTextDocument* document) {
             const QTextFormat format = it.fragment().charFormat();
             if (!format.isImageFormat())
                 continue;
-            const QImage image = document->resource(QTextDocument::ImageResource,
-                                                    QUrl(format.toImageFormat().name()))
-                                     .value<QImage>();
+            const QImage image =
+                document
+                    ->resource(QTextDocument::ImageResource, QUrl(format.toImageFormat().name()))
+                    .value<QImage>();
             pixels += qint64(image.width()) * image.height();
         }
     }
@@ -420,8 +421,8 @@ void TestWebPane::hostilePagesEndBounded_data() {
     // A quadratic parser (open elements it cannot close, duplicate attribute checks) and
     // a growing one (formatting reopened in every block) end at the helper's limits.
     QTest::newRow("100,000 unclosed rt")
-        << Routes{{"/page", page(QByteArray("<rt>").repeated(100000))}}
-        << "went past a limit" << false << "cpu" << QList<QByteArray>{};
+        << Routes{{"/page", page(QByteArray("<rt>").repeated(100000))}} << "went past a limit"
+        << false << "cpu" << QList<QByteArray>{};
     QTest::newRow("one tag of 140,000 attributes")
         << Routes{{"/page", page(attributes)}} << "went past a limit" << false << "cpu"
         << QList<QByteArray>{};
@@ -485,8 +486,7 @@ void TestWebPane::aFailingHelperLeavesTheErrorPage_data() {
     QTest::addColumn<QString>("shows");
     QTest::newRow("stuck past the deadline") << QByteArray("exec sleep 30") << "time-out";
     QTest::newRow("talking nonsense")
-        << QByteArray("printf '\\377\\377\\377\\377 and more'; exec sleep 30")
-        << "malformed";
+        << QByteArray("printf '\\377\\377\\377\\377 and more'; exec sleep 30") << "malformed";
     QTest::newRow("ending without a page") << QByteArray("exit 0") << "ended early";
     QTest::newRow("missing") << QByteArray() << "missing";
 }

@@ -1,9 +1,9 @@
 // The web pane's markup: serialisation as documentElement.innerHTML, what is shown, the
 // nesting limit, charsets, and bounded outcomes on hostile input.
+#include "runtime/codepage.h"
 #include "web/charset.h"
 #include "web/markup.h"
 #include "web/nesting.h"
-#include "runtime/codepage.h"
 
 #include <QRandomGenerator>
 #include <QRegularExpression>
@@ -230,7 +230,8 @@ void TestMarkup::gbkText() {
     QCOMPARE(decodePage(bytes, "text/html; charset=x-unknown-charset"),
              QStringLiteral("<p>网络信息</p>"));
     QCOMPARE(decodePage(bytes, ""), QStringLiteral("<p>网络信息</p>"));
-    QCOMPARE(decodePage("\xEF\xBB\xBF" + QStringLiteral("网络").toUtf8(), ""), QStringLiteral("网络"));
+    QCOMPARE(decodePage("\xEF\xBB\xBF" + QStringLiteral("网络").toUtf8(), ""),
+             QStringLiteral("网络"));
     // A lead byte with no trail, and bytes GBK does not use, become replacement characters.
     const QString broken = decodePage("a\x81", "text/html; charset=gbk");
     QVERIFY(broken.startsWith(u'a'));

@@ -3,15 +3,14 @@
 #include "web/pagefetch.h"
 
 #include <QFile>
+#include <QSemaphore>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QSemaphore>
 #include <QTest>
 #include <QThread>
 
 #include <atomic>
-
 
 using namespace tarvo::web;
 

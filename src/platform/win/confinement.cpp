@@ -40,8 +40,8 @@ void startConfined(QProcess& process, const QString& program, const QStringList&
     info.BasicLimitInformation.PerProcessUserTimeLimit.QuadPart =
         LONGLONG(limits.cpuSeconds) * 10'000'000; // in 100 ns
     info.ProcessMemoryLimit = SIZE_T(limits.memoryBytes);
-    HANDLE child = OpenProcess(PROCESS_SET_QUOTA | PROCESS_TERMINATE, FALSE,
-                               DWORD(process.processId()));
+    HANDLE child =
+        OpenProcess(PROCESS_SET_QUOTA | PROCESS_TERMINATE, FALSE, DWORD(process.processId()));
     const bool confined =
         job && child &&
         SetInformationJobObject(job, JobObjectExtendedLimitInformation, &info, sizeof info) &&
