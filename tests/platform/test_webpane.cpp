@@ -326,7 +326,8 @@ void TestWebPane::imagesOnlyFromThePagesHost() {
              (QSet<QByteArray>{"/red.png", "/tall.png"}));
     QCOMPARE(asked.size(), 3);
     auto* view = static_cast<PaneView*>(m_pane->widget());
-    QVERIFY(view->loadResource(QTextDocument::ImageResource, QUrl(m_server->origin() + "/tall.png"))
+    QVERIFY(view->document()
+                ->resource(QTextDocument::ImageResource, QUrl(m_server->origin() + "/tall.png"))
                 .isNull());
     view->show();
     const QImage shot = view->grab().toImage();
