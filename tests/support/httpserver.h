@@ -30,10 +30,10 @@ public:
         QByteArray contentType;
         QByteArray body;
         Headers headers;
-        int dripMs = 0;        // > 0: the body goes one byte per interval
-        bool stall = false;    // the headers go, the body never does
-        bool noLength = false; // no Content-Length: the body ends with the connection
-        QByteArray endless;    // not empty: the answer is these bytes, then them again, forever
+        int dripMs = 0;         // > 0: the body goes one byte per interval
+        bool stall = false;     // the headers go, the body never does
+        bool noLength = false;  // no Content-Length: the body ends with the connection
+        QByteArray endless;     // not empty: the answer is these bytes, then them again, forever
         QByteArray endlessHead; // with endless: sent once before it
     };
 
