@@ -301,18 +301,11 @@ void TestWebPane::framesAreLimited() {
 void TestWebPane::imagesOnlyFromThePagesHost() {
     QImage red(20, 20, QImage::Format_RGB32);
     red.fill(QColor(255, 0, 0));
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    red.save(&buffer, "PNG");
-    m_server->route("/red.png", {200, "image/png", png, {}});
-    m_server->route("/blue.png", {200, "image/png", png, {}});
+    m_server->route("/red.png", {200, "image/png", png(red), {}});
+    m_server->route("/blue.png", {200, "image/png", png(red), {}});
     // Small in bytes, but far too tall to be decoded.
-    QByteArray tallPng;
-    QBuffer tallBuffer(&tallPng);
-    tallBuffer.open(QIODevice::WriteOnly);
-    QImage(1, 50000, QImage::Format_Mono).save(&tallBuffer, "PNG");
-    m_server->route("/tall.png", {200, "image/png", tallPng, {}});
+    m_server->route("/tall.png",
+                    {200, "image/png", png(QImage(1, 50000, QImage::Format_Mono)), {}});
     m_server->page("/page", "<body><img src=\"red.png\" width=20 height=20>"
                             "<img src=\"http://localhost:" +
                                 QByteArray::number(m_server->port()) +
