@@ -11,8 +11,8 @@ namespace tarvo::platform {
 // Hard limits for a helper process, enforced by the system: past one of them the helper
 // is ended, whatever it is doing.
 struct HelperLimits {
-    int cpuSeconds = 5;
-    qint64 memoryBytes = qint64(768) << 20; // 0: none
+    int cpuSeconds;
+    qint64 memoryBytes; // 0: none
 };
 
 // Starts program in process under limits. The helper also ends with process (and with

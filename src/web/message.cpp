@@ -1,5 +1,7 @@
 #include "web/message.h"
 
+#include "web/limits.h"
+
 #include <QDataStream>
 #include <QIODevice>
 
@@ -7,7 +9,7 @@ namespace tarvo::web {
 namespace {
 
 constexpr int LengthBytes = 4;
-constexpr int Side = 2048; // no picture of the pane's is larger
+const DocumentCaps Caps; // no page the helper sends goes past them
 
 void writePicture(QDataStream& out, const Picture& picture) {
     const QImage image = picture.image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
@@ -20,8 +22,8 @@ bool readPicture(QDataStream& in, Picture& picture) {
     quint32 width = 0;
     quint32 height = 0;
     in >> picture.url >> width >> height;
-    if (in.status() != QDataStream::Ok || width == 0 || height == 0 || width > Side ||
-        height > Side)
+    if (in.status() != QDataStream::Ok || width == 0 || height == 0 ||
+        width > quint32(Caps.pictureSide) || height > quint32(Caps.pictureSide))
         return false;
     QImage image(int(width), int(height), QImage::Format_ARGB32_Premultiplied);
     if (image.isNull())
@@ -116,7 +118,7 @@ std::optional<Message> MessageReader::next() {
         message.kind = Message::Kind::Page;
         quint32 count = 0;
         in >> message.url >> message.markup >> count;
-        ok = count <= 64;
+        ok = count <= quint32(Caps.pictures);
         for (quint32 i = 0; ok && i < count; ++i) {
             Picture picture;
             ok = readPicture(in, picture);
