@@ -14,20 +14,20 @@ run_tests=0
 
 # What the Linux build needs gives the host tools (moc, rcc, uic) and the versions.
 packages=(g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
-    wine wine64 zip dpkg-dev xz-utils)
-command -v npm >/dev/null || packages+=(npm)
+    wine wine64 zip dpkg-dev xz-utils libjpeg62-turbo-dev)
 bash scripts/install-deps.sh "${packages[@]}"
 
 qt_version=$(dpkg-query -W -f='${Version}' qt6-base-dev)
 gumbo_version=$(dpkg-query -W -f='${Version}' libgumbo-dev)
+jpeg_version=$(dpkg-query -W -f='${source:Version}' libjpeg62-turbo-dev)
 options=$(cat scripts/windows/build-toolkit.sh cmake/mingw-w64-x86_64.cmake | sha256sum | cut -c1-12)
 cache=${TARVO_WINDOWS_CACHE:-/var/cache/tarvo-windows}
-prefix=$cache/qt-$qt_version-gumbo-$gumbo_version-$options
+prefix=$cache/qt-$qt_version-gumbo-$gumbo_version-jpeg-${jpeg_version#*:}-$options
 if [ ! -f "$prefix/.complete" ]; then
     echo "Building the Windows toolkit into $prefix (once; about half an hour on two cores)"
     mkdir -p "$cache"
     rm -rf "$prefix"
-    bash scripts/windows/build-toolkit.sh "$prefix" "$qt_version" "$gumbo_version"
+    bash scripts/windows/build-toolkit.sh "$prefix" "$qt_version" "$gumbo_version" "$jpeg_version"
     touch "$prefix/.complete"
 fi
 

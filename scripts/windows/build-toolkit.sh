@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
-# Cross-builds what Tarvo links on Windows (Qt's base modules and gumbo) from Debian's own
-# source packages, the same versions as the Linux build, into PREFIX.
-# Usage: build-toolkit.sh PREFIX QT_VERSION GUMBO_VERSION
+# Cross-builds what Tarvo links on Windows (Qt's base modules with libjpeg-turbo, and
+# gumbo) from Debian's own source packages, the same versions as the Linux build, into
+# PREFIX.
+# Usage: build-toolkit.sh PREFIX QT_VERSION GUMBO_VERSION JPEG_VERSION
 # The options below are part of the cache key: any change here builds a new toolkit.
 set -euo pipefail
 prefix=$1
 qt_version=$2
 gumbo_version=$3
+jpeg_version=$4
 here=$(cd "$(dirname "$0")" && pwd)
 toolchain=$(cd "$here/../../cmake" && pwd)/mingw-w64-x86_64.cmake
 
@@ -46,6 +48,7 @@ else
     # release (0.10.1, the version Debian packages) inside its Node binding; take it by
     # its checksum.
     echo "No Debian source for gumbo-parser here: taking upstream gumbo ${gumbo_version%%+*} from the npm binding." >&2
+    command -v npm >/dev/null || apt-get -o DPkg::Lock::Timeout=300 install -y --no-install-recommends npm >/dev/null
     (cd "$work" && npm pack --silent gumbo-parser@0.3.0 >/dev/null)
     echo "d47101b5182186c4646f7eba5107308dbf93392621ae8c12bd35a7d867c8e913  $work/gumbo-parser-0.3.0.tgz" | sha256sum -c --quiet
     tar xzf "$work/gumbo-parser-0.3.0.tgz" -C "$work"
@@ -65,6 +68,8 @@ mkdir -p "$prefix/lib" "$prefix/include" "$prefix/lib/pkgconfig"
     x86_64-w64-mingw32-ar rcs "$prefix/lib/libgumbo.a" "${objs[@]}"
     cp gumbo.h tag_enum.h "$prefix/include/"
 )
+mkdir -p "$prefix/share/licenses/gumbo"
+cp "$gumbo_src/COPYING" "$prefix/share/licenses/gumbo/"
 cat >"$prefix/lib/pkgconfig/gumbo.pc" <<PC
 prefix=$prefix
 Name: gumbo
@@ -73,6 +78,19 @@ Version: ${gumbo_version%%-*}
 Libs: -L\${prefix}/lib -lgumbo
 Cflags: -I\${prefix}/include
 PC
+
+# libjpeg-turbo: Debian's repack of Qt carries no JPEG library of its own, so Qt's JPEG
+# plugin links this static one. Without SIMD: pictures are small and nasm is not needed.
+fetch_source libjpeg-turbo "$jpeg_version"
+cmake -S "$work/libjpeg-turbo/src" -B "$work/jpeg-build" -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_CROSSCOMPILING_EMULATOR= \
+    -DCMAKE_INSTALL_PREFIX="$work/jpeg" -DCMAKE_BUILD_TYPE=Release \
+    -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_SIMD=OFF -DWITH_TURBOJPEG=OFF \
+    >"$prefix.jpeg.log" 2>&1 || { tail -n 40 "$prefix.jpeg.log"; exit 1; }
+cmake --build "$work/jpeg-build" --target install >>"$prefix.jpeg.log" 2>&1 ||
+    { tail -n 40 "$prefix.jpeg.log"; exit 1; }
+mkdir -p "$prefix/share/licenses/libjpeg-turbo"
+cp "$work/libjpeg-turbo/src/LICENSE.md" "$prefix/share/licenses/libjpeg-turbo/"
 
 # Qt: only the modules Tarvo uses, shared, with the build tools of the host's Qt.
 # Qt 6.4's Windows plugin reaches for the OpenGL loader and the DirectWrite font database
@@ -94,7 +112,8 @@ cmake -S "$qt_src" -B "$work/qt-build" -G Ninja \
     -DFEATURE_sql=OFF -DFEATURE_xml=OFF -DFEATURE_concurrent=OFF -DFEATURE_printsupport=OFF \
     -DFEATURE_dbus=OFF -DFEATURE_opengl=OFF -DFEATURE_vulkan=OFF -DFEATURE_icu=OFF \
     -DFEATURE_openssl=OFF -DFEATURE_tabletevent=OFF -DFEATURE_direct2d=OFF \
-    -DFEATURE_jpeg=OFF -DFEATURE_sql=OFF -DFEATURE_androiddeployqt=OFF \
+    -DFEATURE_jpeg=ON -DFEATURE_system_jpeg=ON -DFEATURE_androiddeployqt=OFF \
+    -DJPEG_INCLUDE_DIR="$work/jpeg/include" -DJPEG_LIBRARY="$(echo "$work"/jpeg/lib*/libjpeg.a)" \
     -DFEATURE_system_zlib=OFF -DFEATURE_system_png=OFF -DFEATURE_system_pcre2=OFF \
     -DFEATURE_system_harfbuzz=OFF -DFEATURE_system_freetype=OFF \
     -DFEATURE_system_doubleconversion=OFF \
@@ -102,3 +121,7 @@ cmake -S "$qt_src" -B "$work/qt-build" -G Ninja \
 cmake --build "$work/qt-build" >"$prefix.qt-build.log" 2>&1 ||
     { grep -A 20 '^FAILED:' "$prefix.qt-build.log" | grep -v -e Wattributes -e dllimport | head -n 80; exit 1; }
 cmake --install "$work/qt-build" >/dev/null
+# Qt's licences and those of the code it bundles into the libraries the zip ships.
+(cd "$qt_src" && { ls -d LICENSE* LICENSES/* 2>/dev/null || true; find src/3rdparty -type f \
+    \( -iname 'LICENSE*' -o -iname 'LICENCE*' -o -iname 'COPYING*' \); } |
+    while read -r f; do install -D -m 644 "$f" "$prefix/share/licenses/qt/$f"; done)
