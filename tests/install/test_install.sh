@@ -10,8 +10,9 @@ fail() { echo "FAIL: $*"; exit 1; }
 cmake --install "$build" --prefix "$prefix" >/dev/null
 
 [[ -x "$prefix/bin/tarvo" ]] || fail "no bin/tarvo"
-# The web pages' helper, where the program looks for it.
-[[ -x "$prefix/bin/tarvo-web" ]] || fail "no bin/tarvo-web beside bin/tarvo"
+# The web pages' helper is internal: under libexec, not on the search path.
+[[ -x "$prefix/libexec/tarvo/tarvo-web" ]] || fail "no libexec/tarvo/tarvo-web"
+[[ ! -e "$prefix/bin/tarvo-web" ]] || fail "tarvo-web is on the search path"
 launcher="$prefix/share/applications/tarvo.desktop"
 autostart="$prefix/etc/xdg/autostart/tarvo.desktop"
 for entry in "$launcher" "$autostart"; do

@@ -21,7 +21,7 @@ lintian --fail-on error,warning "$out"/tarvo_*.changes || fail "lintian finds er
 diff <(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sort) - <<'LIST' || fail "file list"
 ./etc/xdg/autostart/tarvo.desktop
 ./usr/bin/tarvo
-./usr/bin/tarvo-web
+./usr/libexec/tarvo/tarvo-web
 ./usr/share/applications/tarvo.desktop
 ./usr/share/doc/tarvo/changelog.gz
 ./usr/share/doc/tarvo/copyright
@@ -30,7 +30,6 @@ diff <(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sort) - <<'LIST' || fa
 ./usr/share/icons/hicolor/32x32/apps/tarvo.png
 ./usr/share/icons/hicolor/48x48/apps/tarvo.png
 ./usr/share/icons/hicolor/scalable/apps/tarvo.svg
-./usr/share/lintian/overrides/tarvo
 ./usr/share/man/man1/tarvo.1.gz
 ./usr/share/metainfo/example.tarvo.Tarvo.metainfo.xml
 LIST

@@ -18,7 +18,7 @@ struct WebPaneLimits {
     int cpuSeconds = 5;
     // 0: no address-space limit, for builds under sanitizers (they reserve terabytes).
     qint64 memoryBytes = qint64(TARVO_HELPER_MEMORY_MIB) << 20;
-    QString helper; // empty: tarvo-web beside the running program
+    QString helper; // empty: tarvo-web beside the running program or under libexec
 };
 
 } // namespace tarvo::platform::web

@@ -3,6 +3,7 @@
 #include "platform/confinement.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QStandardPaths>
 
 namespace tarvo::platform::web {
@@ -12,8 +13,11 @@ using tarvo::web::Message;
 QString helperProgram(const WebPaneLimits& limits) {
     if (!limits.helper.isEmpty())
         return limits.helper;
+    // Beside the program in a build tree and the Windows zip; installed, under libexec.
+    // Only these two places: never the search path, which anyone may put first.
     const QString dir = QCoreApplication::applicationDirPath();
-    const QString found = QStandardPaths::findExecutable(QStringLiteral("tarvo-web"), {dir});
+    const QStringList places{dir, QDir::cleanPath(dir + QStringLiteral("/" TARVO_HELPER_FROM_PROGRAM))};
+    const QString found = QStandardPaths::findExecutable(QStringLiteral("tarvo-web"), places);
     return found.isEmpty() ? dir + QStringLiteral("/tarvo-web") : found;
 }
 

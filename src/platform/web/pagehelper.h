@@ -39,7 +39,8 @@ private:
     bool m_done = false;
 };
 
-// Where the helper is: limits.helper, or tarvo-web beside the running program.
+// Where the helper is: limits.helper, or tarvo-web beside the running program or in its
+// installed place under libexec.
 QString helperProgram(const WebPaneLimits& limits);
 
 } // namespace tarvo::platform::web
