@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  libgumbo-dev libbenchmark-dev
+  libgumbo-dev libseccomp-dev libbenchmark-dev
   fonts-wqy-microhei
   iputils-ping iproute2
   python3 python3-pil curl
