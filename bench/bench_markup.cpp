@@ -3,8 +3,8 @@
 // ordinary tables, 1 MiB of hostile nesting and misnested formatting, and a page that
 // fills the shown document's caps. Then, in the window, showing each in the pane, laid
 // out in full: the one piece of a page's work the window's thread does.
-#include "platform/web/paneview.h"
-#include "web/markup.h"
+#include "platform/webpane/paneview.h"
+#include "webhelper/markup.h"
 
 #include <QFile>
 #include <QString>
@@ -14,7 +14,7 @@
 
 namespace {
 
-using tarvo::web::Markup;
+using tarvo::webhelper::Markup;
 
 QString repeated(const QString& unit, qsizetype bytes) {
     QString text;
@@ -70,7 +70,7 @@ void BM_ShowPage(benchmark::State& state) {
     Markup::Display display;
     display.frameBody = [](int) { return QString(); };
     const QString html = markup.displayHtml(display);
-    tarvo::platform::web::PaneView view;
+    tarvo::platform::webpane::PaneView view;
     view.resize(728, 90);
     for (auto _ : state) {
         view.showPage(html, {});

@@ -15,7 +15,7 @@
 #include "platform/fake/faketray.h"
 #include "platform/fake/fakewebpane.h"
 #include "platform/services.h"
-#include "platform/web/helperpane.h"
+#include "platform/webpane/helperpane.h"
 #include "support/httpserver.h"
 
 #include <QAbstractButton>
@@ -1299,11 +1299,11 @@ void TestForm1::panesAgainstALocalServer() {
                 "<frameset><frame src=\"/a\"><frame src=\"/b\"></frameset>");
     server.page("/a", "<title>kiv</title>a");
     server.page("/b", "b");
-    platform::web::WebPaneLimits limits;
+    platform::webpane::WebPaneLimits limits;
     limits.timeout = std::chrono::milliseconds(2000);
     limits.helper = QStringLiteral(TARVO_WEB_HELPER);
     Rig& r = *m_rig;
-    r.services.webPanes = platform::web::createHelperWebPaneFactory(limits);
+    r.services.webPanes = platform::webpane::createHelperWebPaneFactory(limits);
     form1 window(r.services, Hosts{QStringLiteral("probe.test"),
                                    QStringLiteral("127.0.0.1:%1").arg(server.port())});
     QVERIFY(window.Form_Load());

@@ -1,6 +1,6 @@
 // The Qt web pane against a local HTTP server on 127.0.0.1.
-#include "platform/web/helperpane.h"
-#include "platform/web/paneview.h"
+#include "platform/webpane/helperpane.h"
+#include "platform/webpane/paneview.h"
 #include "runtime/codepage.h"
 #include "runtime/errors.h"
 #include "support/httpserver.h"
@@ -19,7 +19,7 @@
 
 using namespace tarvo;
 using namespace tarvo::platform;
-using namespace tarvo::platform::web;
+using namespace tarvo::platform::webpane;
 using tarvo::testing::LocalHttpServer;
 
 Q_DECLARE_METATYPE(LocalHttpServer::Response)

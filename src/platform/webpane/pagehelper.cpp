@@ -1,0 +1,111 @@
+#include "platform/webpane/pagehelper.h"
+
+#include "platform/confinement.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QStandardPaths>
+
+namespace tarvo::platform::webpane {
+
+using tarvo::webprotocol::Message;
+
+QString helperProgram(const WebPaneLimits& limits) {
+    if (!limits.helper.isEmpty())
+        return limits.helper;
+    // Beside the program in a build tree and the Windows zip; installed, under libexec.
+    // Only these two places: never the search path, which anyone may put first.
+    const QString dir = QCoreApplication::applicationDirPath();
+    const QStringList places{dir,
+                             QDir::cleanPath(dir + QStringLiteral("/" TARVO_HELPER_FROM_PROGRAM))};
+    const QString found = QStandardPaths::findExecutable(QStringLiteral("tarvo-web"), places);
+    return found.isEmpty() ? dir + QStringLiteral("/tarvo-web") : found;
+}
+
+PageHelper::PageHelper(const WebPaneLimits& limits, const QUrl& url, QObject* parent)
+    : QObject(parent)
+    , m_limits(limits)
+    , m_url(url) {
+    m_deadline.setSingleShot(true);
+    connect(&m_deadline, &QTimer::timeout, this, [this] { fail(QStringLiteral("time-out")); });
+    m_process.setStandardInputFile(QProcess::nullDevice());
+    m_process.setStandardErrorFile(QProcess::nullDevice());
+    connect(&m_process, &QProcess::readyReadStandardOutput, this, &PageHelper::onOutput);
+    connect(&m_process, &QProcess::finished, this, &PageHelper::onEnded);
+    connect(&m_process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart)
+            fail(QStringLiteral("the page helper is missing"));
+    });
+}
+
+PageHelper::~PageHelper() {
+    m_process.disconnect(this);
+    if (m_process.state() != QProcess::NotRunning) {
+        m_process.kill();
+        m_process.waitForFinished(1000);
+    }
+}
+
+void PageHelper::start() {
+    // The helper keeps the page's deadline itself and reports what it has by then; the
+    // grace is for a helper stuck past it.
+    m_deadline.start(m_limits.timeout + m_limits.grace);
+    const QStringList arguments{QStringLiteral("--timeout"),
+                                QString::number(m_limits.timeout.count()),
+                                m_url.toString(QUrl::FullyEncoded)};
+    startConfined(m_process, helperProgram(m_limits), arguments,
+                  HelperLimits{m_limits.cpuSeconds, m_limits.memoryBytes});
+}
+
+void PageHelper::onOutput() {
+    while (!m_done && m_process.bytesAvailable() > 0) {
+        // Only what has come: a larger read would reserve its whole size first.
+        m_reader.feed(m_process.readAll());
+        while (!m_done) {
+            std::optional<Message> next = m_reader.next();
+            if (!next)
+                break;
+            deliver(std::move(*next));
+        }
+        if (m_reader.broken())
+            fail(QStringLiteral("the page helper said something malformed"));
+    }
+}
+
+void PageHelper::onEnded() {
+    onOutput();
+    if (m_done)
+        return;
+    switch (helperEnd(m_process)) {
+    case HelperEnd::PastLimit:
+        fail(QStringLiteral("the page went past a limit"));
+        break;
+    case HelperEnd::NotConfined:
+        fail(QStringLiteral("the page helper could not run under its limits"));
+        break;
+    case HelperEnd::Finished:
+        fail(QStringLiteral("the page helper ended early"));
+        break;
+    }
+}
+
+void PageHelper::fail(const QString& why) {
+    if (m_done)
+        return;
+    m_done = true;
+    m_deadline.stop();
+    m_process.kill();
+    const tarvo::webprotocol::ErrorPage error = tarvo::webprotocol::errorPage(m_url, why);
+    emit message(error.document);
+    emit message(error.page);
+}
+
+void PageHelper::deliver(Message next) {
+    if (next.kind == Message::Kind::Page) {
+        m_done = true;
+        m_deadline.stop();
+    }
+    emit message(next);
+}
+
+} // namespace tarvo::platform::webpane

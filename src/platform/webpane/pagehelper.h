@@ -1,0 +1,46 @@
+#pragma once
+
+#include "platform/webpane/panelimits.h"
+#include "webprotocol/message.h"
+
+#include <QObject>
+#include <QProcess>
+#include <QTimer>
+#include <QUrl>
+
+namespace tarvo::platform::webpane {
+
+// One navigation, run by the tarvo-web helper process under the limits. It reports the
+// helper's messages in order; if the helper cannot start, is killed at a limit, passes
+// the deadline or says anything malformed, the pane's error page stands in for whatever
+// had not come yet. Nothing is reported after the page.
+class PageHelper final : public QObject {
+    Q_OBJECT
+public:
+    PageHelper(const WebPaneLimits& limits, const QUrl& url, QObject* parent = nullptr);
+    ~PageHelper() override;
+
+    void start();
+
+signals:
+    void message(const tarvo::webprotocol::Message& message);
+
+private:
+    void onOutput();
+    void onEnded();
+    void fail(const QString& why);
+    void deliver(tarvo::webprotocol::Message next);
+
+    WebPaneLimits m_limits;
+    QUrl m_url;
+    QProcess m_process;
+    QTimer m_deadline;
+    tarvo::webprotocol::MessageReader m_reader;
+    bool m_done = false;
+};
+
+// Where the helper is: limits.helper, or tarvo-web beside the running program or in its
+// installed place under libexec.
+QString helperProgram(const WebPaneLimits& limits);
+
+} // namespace tarvo::platform::webpane

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QtGlobal>
+
+#include <chrono>
+
+namespace tarvo::webhelper {
+
+// What the shown document may hold, whatever the page: enough for any page made for a
+// 728 x 90 banner or a 480 x 80 box many times over, and laid out by the text view in a
+// few milliseconds. A page with frames shares them among itself and its frames.
+struct DocumentCaps {
+    int elements = 2000;           // every block, cell or inline element shown
+    int text = 64 * 1024;          // characters of text
+    int depth = 24;                // deeper elements are flattened into their parent
+    qsizetype markup = 512 * 1024; // characters, tags and attributes included
+    int pictures = 16;             // distinct pictures
+    qint64 pixels = 1 << 22;       // all pictures together: 16 MiB of pixels
+    int pictureSide = 2048;        // a larger picture is not decoded
+
+    // One of parts equal shares of the elements, text and markup.
+    DocumentCaps share(int parts) const {
+        DocumentCaps part = *this;
+        part.elements /= parts;
+        part.text /= parts;
+        part.markup /= parts;
+        return part;
+    }
+};
+
+// What one navigation may cost: the page, its frames and its pictures share the deadline.
+struct PageLimits {
+    std::chrono::milliseconds timeout{15000};
+    qint64 maxBytes = qint64(1) << 20; // per document or picture
+    int maxRedirects = 5;
+    int maxFrames = 8;
+    DocumentCaps caps;
+};
+
+} // namespace tarvo::webhelper
