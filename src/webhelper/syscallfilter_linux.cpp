@@ -1,0 +1,195 @@
+#include "webhelper/syscallfilter_linux.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <memory>
+#include <sched.h>
+#include <seccomp.h>
+#include <sys/ioctl.h>
+#include <sys/mman.h>
+#include <sys/prctl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace tarvo::webhelper {
+namespace {
+
+using Filter = std::unique_ptr<void, decltype(&seccomp_release)>;
+
+// What the helper still does once it holds the page: read and write the descriptors it
+// has, wait in its event loop, allocate, run its threads, open fonts to read, tell the
+// time. One line each on why.
+constexpr int HelperCalls[] = {
+    SCMP_SYS(read),              // sockets, its broker, font files, the event loop's wake-ups
+    SCMP_SYS(readv),             // the same, scattered (stdio, FreeType)
+    SCMP_SYS(pread64),           // font files and their caches read at an offset
+    SCMP_SYS(write),             // its messages on standard output, requests, wake-ups
+    SCMP_SYS(writev),            // the same, gathered (stdio)
+    SCMP_SYS(recvfrom),          // the connections the broker gave it
+    SCMP_SYS(recvmsg),           // the broker's replies, which carry the connection
+    SCMP_SYS(sendto),            // requests on the connections and to the broker
+    SCMP_SYS(sendmsg),           // the same, gathered
+    SCMP_SYS(shutdown),          // ending a connection
+    SCMP_SYS(getsockopt),        // the socket layer checks a connection it is handed
+    SCMP_SYS(setsockopt),        // and sets its options (no delay, buffer sizes)
+    SCMP_SYS(getsockname),       // the connection's own address, for the socket layer
+    SCMP_SYS(getpeername),       // the connection's peer address, for the socket layer
+    SCMP_SYS(close),             // every descriptor it is done with
+    SCMP_SYS(fstat),             // the size of a font file or cache before mapping it
+    SCMP_SYS(newfstatat),        // the same by path (Qt's file information, FreeType)
+    SCMP_SYS(statx),             // the same, as newer libraries ask it
+    SCMP_SYS(stat),              // the same, older form
+    SCMP_SYS(lstat),             // the same, without following a link
+    SCMP_SYS(fstatfs),           // fontconfig checks a cache's file system before mapping it
+    SCMP_SYS(lseek),             // reading a font file in parts
+    SCMP_SYS(getdents64),        // listing a font directory (what Landlock lets it read)
+    SCMP_SYS(access),            // whether a font or plugin path exists
+    SCMP_SYS(faccessat),         // the same, newer form
+    SCMP_SYS(faccessat2),        // the same, newest form
+    SCMP_SYS(readlink),          // Qt resolving a font path's links
+    SCMP_SYS(fcntl),             // descriptor flags (non-blocking sockets, close on exec)
+    SCMP_SYS(munmap),            // freeing memory and closing mapped fonts
+    SCMP_SYS(mremap),            // growing large allocations
+    SCMP_SYS(brk),               // the heap
+    SCMP_SYS(madvise),           // the allocator returning memory
+    SCMP_SYS(futex),             // locks and waits between threads
+    SCMP_SYS(set_robust_list),   // every new thread (glibc)
+    SCMP_SYS(rseq),              // every new thread (glibc)
+    SCMP_SYS(sched_yield),       // spinning locks
+    SCMP_SYS(sched_getaffinity), // how many threads to run (Qt's thread pool)
+    SCMP_SYS(rt_sigaction),      // signal handlers (glib, Qt)
+    SCMP_SYS(rt_sigprocmask),    // blocking signals in new threads
+    SCMP_SYS(rt_sigreturn),      // returning from a signal handler
+    SCMP_SYS(sigaltstack),       // a thread's signal stack
+    SCMP_SYS(restart_syscall),   // a call interrupted by a signal goes on
+    SCMP_SYS(poll),              // the event loop
+    SCMP_SYS(ppoll),             // the event loop, newer form
+    SCMP_SYS(pselect6),          // waits in libraries
+    SCMP_SYS(epoll_create1),     // event loops of libraries
+    SCMP_SYS(epoll_ctl),         // the same
+    SCMP_SYS(epoll_wait),        // the same
+    SCMP_SYS(epoll_pwait),       // the same
+    SCMP_SYS(eventfd2),          // an event loop's wake-up (one per thread with a loop)
+    SCMP_SYS(clock_gettime),     // timers and the page's deadline
+    SCMP_SYS(clock_getres),      // timer resolution
+    SCMP_SYS(gettimeofday),      // the time of day (glib)
+    SCMP_SYS(clock_nanosleep),   // sleeping threads
+    SCMP_SYS(nanosleep),         // the same, older form
+    SCMP_SYS(getpid),            // its own identity (glib, Qt)
+    SCMP_SYS(gettid),            // its thread's identity
+    SCMP_SYS(getuid),            // its user, asked by libraries; changes nothing
+    SCMP_SYS(geteuid),           // the same
+    SCMP_SYS(getgid),            // the same
+    SCMP_SYS(getegid),           // the same
+    SCMP_SYS(uname),             // the kernel's version, asked by libraries
+    SCMP_SYS(getrandom),         // hash seeds and Qt's random generator
+    SCMP_SYS(membarrier),        // threads' memory ordering (glibc, libstdc++)
+    SCMP_SYS(exit),              // a thread ends
+    SCMP_SYS(exit_group),        // the helper ends
+};
+
+// Flags that make an open write, create, truncate or append.
+constexpr scmp_datum_t WriteFlags = O_WRONLY | O_RDWR | O_CREAT | O_TRUNC | O_APPEND | __O_TMPFILE;
+
+bool add(const Filter& filter, uint32_t action, int call,
+         std::initializer_list<scmp_arg_cmp> args) {
+    return seccomp_rule_add_array(filter.get(), action, call, unsigned(args.size()),
+                                  args.size() ? args.begin() : nullptr) == 0;
+}
+
+// Opening read-only; opening to write fails with "permission denied".
+bool addOpen(const Filter& filter, int call, unsigned flagsArgument) {
+    if (!add(filter, SCMP_ACT_ALLOW, call,
+             {SCMP_CMP(flagsArgument, SCMP_CMP_MASKED_EQ, WriteFlags, 0)}))
+        return false;
+    for (scmp_datum_t flag :
+         {scmp_datum_t(O_WRONLY), scmp_datum_t(O_RDWR), scmp_datum_t(O_CREAT),
+          scmp_datum_t(O_TRUNC), scmp_datum_t(O_APPEND), scmp_datum_t(__O_TMPFILE)}) {
+        if (!add(filter, SCMP_ACT_ERRNO(EACCES), call,
+                 {SCMP_CMP(flagsArgument, SCMP_CMP_MASKED_EQ, flag, flag)}))
+            return false;
+    }
+    return true;
+}
+
+// Data mappings; a mapping that would run code fails with "not permitted".
+bool addMapping(const Filter& filter, int call) {
+    return add(filter, SCMP_ACT_ALLOW, call,
+               {SCMP_A2(SCMP_CMP_MASKED_EQ, scmp_datum_t(PROT_EXEC), 0)}) &&
+           add(filter, SCMP_ACT_ERRNO(EPERM), call,
+               {SCMP_A2(SCMP_CMP_MASKED_EQ, scmp_datum_t(PROT_EXEC), scmp_datum_t(PROT_EXEC))});
+}
+
+QString why(const char* what) {
+    return QStringLiteral("seccomp: %1").arg(QLatin1String(what));
+}
+
+} // namespace
+
+QString loadHelperFilter() {
+    const Filter filter(seccomp_init(SCMP_ACT_KILL_PROCESS), &seccomp_release);
+    if (!filter)
+        return why("no filter");
+    for (int call : HelperCalls) {
+        if (!add(filter, SCMP_ACT_ALLOW, call, {}))
+            return why("a system call it cannot name");
+    }
+    const scmp_datum_t self = scmp_datum_t(::getpid());
+    const bool conditions =
+        // Fonts and caches, read-only (Landlock narrows which ones).
+        addOpen(filter, SCMP_SYS(openat), 2) && addOpen(filter, SCMP_SYS(open), 1) &&
+        // Its flags sit in a structure no filter can read: libraries fall back to openat.
+        add(filter, SCMP_ACT_ERRNO(ENOSYS), SCMP_SYS(openat2), {}) &&
+        // Memory, never as new code.
+        addMapping(filter, SCMP_SYS(mmap)) && addMapping(filter, SCMP_SYS(mprotect)) &&
+        // Threads only, never a second process.
+        add(filter, SCMP_ACT_ALLOW, SCMP_SYS(clone),
+            {SCMP_A0(SCMP_CMP_MASKED_EQ, CLONE_THREAD, CLONE_THREAD)}) &&
+        // Its flags too sit in a structure: glibc falls back to clone.
+        add(filter, SCMP_ACT_ERRNO(ENOSYS), SCMP_SYS(clone3), {}) &&
+        // How much a connection has to read; any other request (a terminal's) fails.
+        add(filter, SCMP_ACT_ALLOW, SCMP_SYS(ioctl), {SCMP_A1(SCMP_CMP_EQ, FIONREAD)}) &&
+        add(filter, SCMP_ACT_ERRNO(ENOTTY), SCMP_SYS(ioctl), {SCMP_A1(SCMP_CMP_NE, FIONREAD)}) &&
+        // Naming its threads; anything else asked of prctl fails.
+        add(filter, SCMP_ACT_ALLOW, SCMP_SYS(prctl), {SCMP_A0(SCMP_CMP_EQ, PR_SET_NAME)}) &&
+        add(filter, SCMP_ACT_ERRNO(EINVAL), SCMP_SYS(prctl), {SCMP_A0(SCMP_CMP_NE, PR_SET_NAME)}) &&
+        // A signal to one of its own threads (abort, a thread's wake-up), to no one else.
+        add(filter, SCMP_ACT_ALLOW, SCMP_SYS(tgkill), {SCMP_A0(SCMP_CMP_EQ, self)});
+    if (!conditions)
+        return why("a rule it cannot add");
+    if (const int loaded = seccomp_load(filter.get()); loaded != 0)
+        return QStringLiteral("seccomp: %1").arg(QString::fromLocal8Bit(std::strerror(-loaded)));
+    return {};
+}
+
+bool loadBrokerFilter() {
+    const Filter filter(seccomp_init(SCMP_ACT_KILL_PROCESS), &seccomp_release);
+    if (!filter)
+        return false;
+    constexpr int calls[] = {
+        SCMP_SYS(recvfrom),        // the helper's request
+        SCMP_SYS(read),            // the same, as some libcs read it
+        SCMP_SYS(connect),         // the connection to the origin
+        SCMP_SYS(sendmsg),         // the reply that carries it
+        SCMP_SYS(close),           // its copy of the connection, once handed over
+        SCMP_SYS(rt_sigreturn),    // returning from a signal
+        SCMP_SYS(restart_syscall), // an interrupted call goes on
+        SCMP_SYS(exit_group),      // the helper has gone
+    };
+    for (int call : calls) {
+        if (!add(filter, SCMP_ACT_ALLOW, call, {}))
+            return false;
+    }
+    // TCP over IPv4 or IPv6, nothing else.
+    constexpr scmp_datum_t TypeMask = 0xf; // the type without its flags
+    for (scmp_datum_t family : {scmp_datum_t(AF_INET), scmp_datum_t(AF_INET6)}) {
+        if (!add(filter, SCMP_ACT_ALLOW, SCMP_SYS(socket),
+                 {SCMP_A0(SCMP_CMP_EQ, family),
+                  SCMP_A1(SCMP_CMP_MASKED_EQ, TypeMask, scmp_datum_t(SOCK_STREAM))}))
+            return false;
+    }
+    return seccomp_load(filter.get()) == 0;
+}
+
+} // namespace tarvo::webhelper

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+namespace tarvo::webhelper {
+
+// From now on this process may make only the system calls the helper's work needs (see
+// the list in the source); any other ends it at once. Opening a file for writing and
+// mapping memory as code fail instead, since libraries try them in passing. No new
+// privileges must already be set. Empty when loaded, else why not.
+QString loadHelperFilter();
+
+// The connection broker's much shorter list: read a request, connect, hand over the
+// socket. Async-signal-safe enough for a child forked from a threaded process (glibc
+// keeps allocation usable there). False when it could not be loaded.
+bool loadBrokerFilter();
+
+} // namespace tarvo::webhelper

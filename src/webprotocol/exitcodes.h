@@ -1,0 +1,12 @@
+#pragma once
+
+namespace tarvo::webprotocol {
+
+// How the helper ends when it has no page to send; the window names the reason on its
+// error page.
+enum HelperExit : int {
+    // It could not drop its rights before reading the page, and never runs with them.
+    NoSandboxExit = 3,
+};
+
+} // namespace tarvo::webprotocol
