@@ -1,29 +1,36 @@
 #include "platform/confinement.h"
 
-#include <QProcess>
-
 #include <csignal>
 #include <sys/prctl.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 namespace tarvo::platform {
 
+namespace {
+
+// The child's exit code when a limit could not be set; no helper exits with it.
+constexpr int NotConfinedExit = 121;
+
+} // namespace
+
 // Kernel limits, set in the child between fork and exec: CPU time (SIGXCPU at the soft
 // limit, SIGKILL a second later), address space (an allocation past it fails, and the
-// helper ends), no core file; and SIGKILL if this program dies first.
+// helper ends), no core file; and SIGKILL if this program dies first. A child that cannot
+// be held to them ends there, before exec.
 void startConfined(QProcess& process, const QString& program, const QStringList& arguments,
                    const HelperLimits& limits) {
     process.setChildProcessModifier([limits] {
         const rlim_t cpu = rlim_t(limits.cpuSeconds);
         const rlimit time{cpu, cpu + 1};
-        setrlimit(RLIMIT_CPU, &time);
-        if (limits.memoryBytes > 0) {
-            const rlimit memory{rlim_t(limits.memoryBytes), rlim_t(limits.memoryBytes)};
-            setrlimit(RLIMIT_AS, &memory);
-        }
+        const rlimit memory{rlim_t(limits.memoryBytes), rlim_t(limits.memoryBytes)};
         const rlimit core{0, 0};
-        setrlimit(RLIMIT_CORE, &core);
-        prctl(PR_SET_PDEATHSIG, SIGKILL);
+        const bool held = setrlimit(RLIMIT_CPU, &time) == 0 &&
+                          (limits.memoryBytes <= 0 || setrlimit(RLIMIT_AS, &memory) == 0) &&
+                          setrlimit(RLIMIT_CORE, &core) == 0 &&
+                          prctl(PR_SET_PDEATHSIG, SIGKILL) == 0;
+        if (!held)
+            _exit(NotConfinedExit);
     });
     // Address space is what the kernel limits; glibc reserves 64 MiB of it for each
     // thread's arena, which a few threads would spend on nothing.
@@ -31,6 +38,14 @@ void startConfined(QProcess& process, const QString& program, const QStringList&
     environment.insert(QStringLiteral("MALLOC_ARENA_MAX"), QStringLiteral("2"));
     process.setProcessEnvironment(environment);
     process.start(program, arguments, QIODevice::ReadOnly);
+}
+
+// Every limit ends the helper by a signal: SIGXCPU and then SIGKILL for CPU time, SIGSEGV
+// or SIGABRT when an allocation past the address space fails.
+HelperEnd helperEnd(QProcess::ExitStatus status, int exitCode) {
+    if (status == QProcess::CrashExit)
+        return HelperEnd::PastLimit;
+    return exitCode == NotConfinedExit ? HelperEnd::NotConfined : HelperEnd::Finished;
 }
 
 } // namespace tarvo::platform

@@ -1,61 +1,101 @@
 #include "platform/confinement.h"
 
-#include <QObject>
-#include <QProcess>
-
 #include <windows.h>
+
+#include <memory>
+#include <vector>
 
 namespace tarvo::platform {
 namespace {
 
-// The job the helper runs in; closing it (with the QProcess it belongs to) ends the helper.
-class Job final : public QObject {
+// The exit code Windows gives a process that its job ends at the CPU time limit.
+constexpr int TimeLimitExit = ERROR_NOT_ENOUGH_QUOTA; // 1816
+// A failed allocation under the memory limit throws, and the uncaught exception ends the
+// helper through abort(), which exits with 3.
+constexpr int AbortExit = 3;
+
+// A job with the helper's limits (user CPU time and committed memory per process, the
+// helper killed when the job closes, no error box for an unhandled exception) and the
+// process-creation attribute that makes a new process a member from its start.
+class Job final {
 public:
-    Job(HANDLE handle, QObject* parent)
-        : QObject(parent)
-        , m_handle(handle) {}
-    ~Job() override { CloseHandle(m_handle); }
+    explicit Job(const HelperLimits& limits)
+        : m_handle(::CreateJobObjectW(nullptr, nullptr)) {
+        JOBOBJECT_EXTENDED_LIMIT_INFORMATION info{};
+        info.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_PROCESS_TIME |
+                                                JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE |
+                                                JOB_OBJECT_LIMIT_DIE_ON_UNHANDLED_EXCEPTION;
+        if (limits.memoryBytes > 0)
+            info.BasicLimitInformation.LimitFlags |= JOB_OBJECT_LIMIT_PROCESS_MEMORY;
+        info.BasicLimitInformation.PerProcessUserTimeLimit.QuadPart =
+            LONGLONG(limits.cpuSeconds) * 10'000'000; // in 100 ns
+        info.ProcessMemoryLimit = SIZE_T(limits.memoryBytes);
+        SIZE_T size = 0;
+        ::InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
+        m_attributes.resize(size);
+        m_listMade = m_handle &&
+                     ::SetInformationJobObject(m_handle, JobObjectExtendedLimitInformation, &info,
+                                               sizeof info) &&
+                     ::InitializeProcThreadAttributeList(list(), 1, 0, &size);
+        m_ready =
+            m_listMade && ::UpdateProcThreadAttribute(list(), 0, PROC_THREAD_ATTRIBUTE_JOB_LIST,
+                                                      &m_handle, sizeof m_handle, nullptr, nullptr);
+    }
+    ~Job() {
+        if (m_listMade)
+            ::DeleteProcThreadAttributeList(list());
+        if (m_handle)
+            ::CloseHandle(m_handle);
+    }
+    Job(const Job&) = delete;
+    Job& operator=(const Job&) = delete;
+
+    // Has the process created inside the job. A helper that cannot be held to its limits
+    // is not created at all: its creation is made to fail, and it does not start.
+    void enter(QProcess::CreateProcessArguments* args) {
+        if (!m_ready) {
+            args->applicationName = L"";
+            return;
+        }
+        m_startup = STARTUPINFOEXW{};
+        m_startup.StartupInfo = *args->startupInfo;
+        m_startup.StartupInfo.cb = sizeof m_startup;
+        m_startup.lpAttributeList = list();
+        args->startupInfo = &m_startup.StartupInfo;
+        args->flags |= EXTENDED_STARTUPINFO_PRESENT;
+    }
 
 private:
+    LPPROC_THREAD_ATTRIBUTE_LIST list() {
+        return reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(m_attributes.data());
+    }
+
     HANDLE m_handle;
+    std::vector<char> m_attributes;
+    STARTUPINFOEXW m_startup{};
+    bool m_listMade = false;
+    bool m_ready = false;
 };
 
 } // namespace
 
-// A job object: user CPU time and committed memory per process, the helper killed when
-// the job closes. The helper is put in the job right after it is created: it reads
-// nothing from the network before it has connected, so nothing hostile reaches it first.
+// The helper is created inside its job, so it never runs a moment unconfined, and nothing
+// here waits for it to start. The job lives as long as process keeps this start's
+// modifier: closing it (with the QProcess, or this program's end) ends the helper.
 void startConfined(QProcess& process, const QString& program, const QStringList& arguments,
                    const HelperLimits& limits) {
+    auto job = std::make_shared<Job>(limits);
+    process.setCreateProcessArgumentsModifier(
+        [job](QProcess::CreateProcessArguments* args) { job->enter(args); });
     process.start(program, arguments, QIODevice::ReadOnly);
-    if (!process.waitForStarted())
-        return;
-    HANDLE job = CreateJobObjectW(nullptr, nullptr);
-    JOBOBJECT_EXTENDED_LIMIT_INFORMATION info{};
-    info.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_PROCESS_TIME |
-                                            JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE |
-                                            JOB_OBJECT_LIMIT_DIE_ON_UNHANDLED_EXCEPTION;
-    if (limits.memoryBytes > 0)
-        info.BasicLimitInformation.LimitFlags |= JOB_OBJECT_LIMIT_PROCESS_MEMORY;
-    info.BasicLimitInformation.PerProcessUserTimeLimit.QuadPart =
-        LONGLONG(limits.cpuSeconds) * 10'000'000; // in 100 ns
-    info.ProcessMemoryLimit = SIZE_T(limits.memoryBytes);
-    HANDLE child =
-        OpenProcess(PROCESS_SET_QUOTA | PROCESS_TERMINATE, FALSE, DWORD(process.processId()));
-    const bool confined =
-        job && child &&
-        SetInformationJobObject(job, JobObjectExtendedLimitInformation, &info, sizeof info) &&
-        AssignProcessToJobObject(job, child);
-    if (child)
-        CloseHandle(child);
-    if (!confined) {
-        // A helper that cannot be held to its limits does not run.
-        if (job)
-            CloseHandle(job);
-        process.kill();
-        return;
-    }
-    new Job(job, &process);
+}
+
+// Qt reports the exit codes of exceptions (0x8000'0000 to 0xCFFF'FFFF: an access
+// violation, a stack that could not grow, the heap's out-of-memory exception) as a crash.
+HelperEnd helperEnd(QProcess::ExitStatus status, int exitCode) {
+    if (status == QProcess::CrashExit || exitCode == TimeLimitExit || exitCode == AbortExit)
+        return HelperEnd::PastLimit;
+    return HelperEnd::Finished;
 }
 
 } // namespace tarvo::platform
