@@ -134,17 +134,23 @@ void TestWeb::unansweredLookupKeepsTheWindowRunning_data() {
     QTest::addColumn<QString>("options");
     QTest::addColumn<int>("lookups");
     QTest::addColumn<int>("queries");
+    QTest::addColumn<int>("answerEvery");
     // The system resolver waits 30 s for its one try; each lookup gives up before the
     // next check, and the second waits for the first instead of asking again.
-    QTest::newRow("name server never answers, asked twice") << "probe.example.com"
-                                                            << ""
-                                                            << "timeout:30 attempts:1" << 2 << 1;
+    QTest::newRow("name server never answers, asked twice")
+        << "probe.example.com"
+        << ""
+        << "timeout:30 attempts:1" << 2 << 1 << 0;
+    // Asked at 0, 3 and 6 s, the server answers the third: past 5 s, inside the schedule.
+    QTest::newRow("answer at 6 s of a 9 s schedule") << "probe.example.com"
+                                                     << "127.0.0.1"
+                                                     << "timeout:3 attempts:3" << 1 << 3 << 3;
     QTest::newRow("hosts file still answers") << "localhost"
                                               << "127.0.0.1"
-                                              << "" << 1 << 0;
+                                              << "" << 1 << 0 << 0;
     QTest::newRow("dotted address needs no server") << "10.0.0.5"
                                                     << "10.0.0.5"
-                                                    << "" << 1 << 0;
+                                                    << "" << 1 << 0 << 0;
 }
 
 // The lookups run in a namespace of the test's own whose only name server, on 127.0.0.1,
@@ -156,6 +162,7 @@ void TestWeb::unansweredLookupKeepsTheWindowRunning() {
     QFETCH(QString, options);
     QFETCH(int, lookups);
     QFETCH(int, queries);
+    QFETCH(int, answerEvery);
 
     const QString reason = testing::ScratchNetns::unavailableReason();
     if (!reason.isEmpty())
@@ -164,7 +171,7 @@ void TestWeb::unansweredLookupKeepsTheWindowRunning() {
     QVERIFY2(ns.isValid(), qPrintable(ns.lastError()));
     QVERIFY2(ns.ip({"link", "set", "lo", "up"}), qPrintable(ns.lastError()));
     QVERIFY2(ns.setNameServers({"127.0.0.1"}, options), qPrintable(ns.lastError()));
-    testing::SilentNameServer server(ns.name());
+    testing::SilentNameServer server(ns.name(), answerEvery);
     QVERIFY2(server.isValid(), qPrintable(server.error()));
 
     QString output;

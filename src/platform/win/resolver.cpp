@@ -3,14 +3,8 @@
 // Windows Sockets before anything that includes windows.h.
 #include <winsock2.h>
 
-#include <ws2tcpip.h>
-
-#include "platform/lookupsinflight.h"
+#include "platform/addrinfo.h"
 #include "platform/win/waitsignalled.h"
-
-#include <cstring>
-#include <system_error>
-#include <thread>
 
 namespace tarvo::platform {
 
@@ -29,87 +23,33 @@ bool socketsStarted() {
     return started;
 }
 
-// The system resolver's blocking call; thread-safe.
-std::optional<IPv4Address> lookUp(const QByteArray& host) {
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM; // one entry per address
-    addrinfo* found = nullptr;
-    if (::getaddrinfo(host.constData(), nullptr, &hints, &found) != 0 || found == nullptr)
-        return std::nullopt;
-    std::optional<IPv4Address> address;
-    for (const addrinfo* entry = found; entry != nullptr; entry = entry->ai_next) {
-        if (entry->ai_family != AF_INET || entry->ai_addrlen < sizeof(sockaddr_in))
-            continue;
-        sockaddr_in in;
-        std::memcpy(&in, entry->ai_addr, sizeof in);
-        IPv4Address bytes;
-        std::memcpy(bytes.data(), &in.sin_addr.s_addr, bytes.size()); // network order
-        address = bytes;
-        break;
-    }
-    ::freeaddrinfo(found);
-    return address;
-}
-
-// One lookup, shared by its callers and the thread that runs it: callers that give up
-// leave it to the thread, which finishes on its own and frees it.
-struct Lookup {
-    explicit Lookup(QByteArray name)
-        : host(std::move(name))
-        , done(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
-    ~Lookup() {
-        if (done)
-            ::CloseHandle(done);
-    }
-    Lookup(const Lookup&) = delete;
-    Lookup& operator=(const Lookup&) = delete;
-
-    bool finished() const { return ::WaitForSingleObject(done, 0) == WAIT_OBJECT_0; }
-
-    const QByteArray host;
-    const HANDLE done; // signalled once the answer is there; publishes it to the waiters
-    std::optional<IPv4Address> address;
-};
-
-class AddrInfoResolver final : public IHostResolver {
+// An event, signalled once the answer is there.
+class EventWake final : public LookupWake {
 public:
-    std::optional<IPv4Address> resolveIPv4(const QByteArray& host) override {
-        // A NUL inside would silently resolve a different, shorter name.
-        if (host.isEmpty() || host.contains('\0') || !socketsStarted())
-            return std::nullopt;
-        const auto deadline = std::chrono::steady_clock::now() + lookupBound(RetrySchedule);
-        const auto lookup = m_inFlight.join(host, [&host] { return start(host); });
-        if (!lookup || !win::waitSignalled(lookup->done, deadline))
-            return std::nullopt; // no answer in time: as if the name did not resolve
-        return lookup->address;
+    EventWake()
+        : m_event(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+    ~EventWake() override {
+        if (m_event)
+            ::CloseHandle(m_event);
+    }
+    EventWake(const EventWake&) = delete;
+    EventWake& operator=(const EventWake&) = delete;
+
+    bool isValid() const override { return m_event != nullptr; }
+    void signal() override { ::SetEvent(m_event); }
+    void wait(std::chrono::steady_clock::time_point deadline) override {
+        win::waitSignalled(m_event, deadline);
     }
 
 private:
-    // The system's call cannot be bounded or cancelled, so it runs on a thread of its own
-    // while the window goes on handling its messages.
-    static std::shared_ptr<Lookup> start(const QByteArray& host) {
-        auto lookup = std::make_shared<Lookup>(host);
-        if (!lookup->done)
-            return nullptr;
-        try {
-            std::thread([lookup] {
-                lookup->address = lookUp(lookup->host);
-                ::SetEvent(lookup->done);
-            }).detach();
-        } catch (const std::system_error&) {
-            return nullptr;
-        }
-        return lookup;
-    }
-
-    LookupsInFlight<Lookup> m_inFlight;
+    const HANDLE m_event;
 };
 
 } // namespace
 
 std::unique_ptr<IHostResolver> createHostResolver() {
-    return std::make_unique<AddrInfoResolver>();
+    return createAddrInfoResolver({[] { return std::make_unique<EventWake>(); },
+                                   [] { return RetrySchedule; }, socketsStarted});
 }
 
 } // namespace tarvo::platform
