@@ -26,7 +26,7 @@ qint16 toInteger(QStringView text) {
     return runtime::toInt16(value);
 }
 
-// Windows: "Minimum = 1ms, Maximum = 40ms, Average = 23ms".
+// Windows in English: "Minimum = 1ms, Maximum = 40ms, Average = 23ms".
 std::optional<qint16> windowsAverage(const QString& output) {
     const qsizetype at = output.indexOf(u"Average", 0, Qt::CaseInsensitive);
     if (at < 0)
@@ -38,6 +38,31 @@ std::optional<qint16> windowsAverage(const QString& output) {
         runtime::raise(runtime::ErrorCode::InvalidProcedureCall,
                        QStringLiteral("no unit after the average"));
     return toInteger(QStringView(rest).left(unit));
+}
+
+// Windows in any language: the round-trip line lists minimum, maximum and average, in that
+// order, each a number with its unit ("最短 = 11ms，最长 = 13ms，平均 = 12ms", Russian
+// "Минимальное = 11мсек, Максимальное = 13 мсек, Среднее = 12 мсек"). The packets line
+// above it also holds three "= N" values, but bare counts ("已发送 = 3，已接收 = 0，丢失 =
+// 3 (100% 丢失)"), and a reply line holds one time ("时间=12ms"). When no echo came back
+// there is no round-trip line at all.
+std::optional<qint16> roundTripAverage(const QString& output) {
+    static const QRegularExpression value(
+        QStringLiteral("=\\s*(-?[0-9]+(?:\\.[0-9]+)?) ?(\\p{L}+)"),
+        QRegularExpression::UseUnicodePropertiesOption);
+    const QStringList lines = output.split(u'\n');
+    for (const QString& line : lines) {
+        QStringList numbers;
+        QStringList units;
+        for (auto it = value.globalMatch(line); it.hasNext();) {
+            const QRegularExpressionMatch found = it.next();
+            numbers << found.captured(1);
+            units << found.captured(2);
+        }
+        if (numbers.size() == 3 && units.count(units.front()) == 3)
+            return toInteger(numbers.at(2));
+    }
+    return std::nullopt;
 }
 
 // iputils: "rtt min/avg/max/mdev = 0.031/23.4/0.050/0.008 ms"; busybox writes
@@ -63,6 +88,8 @@ std::optional<qint16> iputilsAverage(const QString& output) {
 
 qint16 parsePingAverage(const QString& output) {
     if (const auto average = windowsAverage(output))
+        return *average;
+    if (const auto average = roundTripAverage(output))
         return *average;
     if (const auto average = iputilsAverage(output))
         return *average;

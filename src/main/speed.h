@@ -16,8 +16,10 @@ namespace tarvo {
 inline constexpr qint16 PingNoAnswer = 32767;
 
 // The average echo time in ms from a ping command's output. Reads the Windows English
-// statistics line ("Average = 23ms") and iputils' ("rtt min/avg/max/mdev = a/b/c/d ms",
-// the average rounded half to even). PingNoAnswer when there is no average; a line that
+// statistics line ("Average = 23ms"), Windows' round-trip line in any other language (its
+// third value: minimum, maximum and average come in that order whatever the words and
+// unit) and iputils' ("rtt min/avg/max/mdev = a/b/c/d ms", the average rounded half to
+// even). PingNoAnswer when there is no average, as when every echo was lost; a line that
 // is there but malformed raises a RuntimeError (InvalidProcedureCall, or Overflow when
 // the number does not fit 16 bits).
 qint16 parsePingAverage(const QString& output);

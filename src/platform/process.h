@@ -13,9 +13,11 @@ namespace tarvo::platform {
 class IProcessOutput {
 public:
     virtual ~IProcessOutput() = default;
-    // Blocks until output is there; returns at most maxBytes bytes. Empty when the output
-    // has ended (the child and everyone else holding the pipe closed it) or on an error.
-    virtual QByteArray read(int maxBytes) = 0;
+    // Blocks until output is there; returns the text of at most maxBytes bytes of it,
+    // decoded from the console's code page (ConsoleText: a character cut between reads
+    // comes whole with the next one). Empty when the output has ended (the child and
+    // everyone else holding the pipe closed it) or on an error.
+    virtual QString read(int maxBytes) = 0;
     // Lets window messages (timers, input, paints) run until there is output to read or
     // the output has ended, so that a command that is silent for a while does not
     // freeze the window.

@@ -35,11 +35,11 @@ private:
         Output(std::unique_ptr<platform::IProcessOutput> inner, QList<QByteArray>& chunks)
             : m_inner(std::move(inner))
             , m_chunks(chunks) {}
-        QByteArray read(int maxBytes) override {
-            QByteArray chunk = m_inner->read(maxBytes);
-            if (!chunk.isEmpty())
-                m_chunks << chunk;
-            return chunk;
+        QString read(int maxBytes) override {
+            QString text = m_inner->read(maxBytes);
+            if (!text.isEmpty())
+                m_chunks << text.toUtf8();
+            return text;
         }
         void waitForOutput() override { m_inner->waitForOutput(); }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/consoletext.h"
 #include "platform/process.h"
 
 #include <QByteArrayList>
@@ -18,6 +19,9 @@ public:
     // The output every later start plays back; startFails makes start return null.
     void setOutput(QByteArrayList pieces) { m_pieces = std::move(pieces); }
     void setStartFails(bool fails) { m_startFails = fails; }
+    // The code page the scripted bytes are in (UTF-8 unless set), decoded as the
+    // backends decode a console's output.
+    void setCodePage(unsigned codePage) { m_codePage = codePage; }
     // Called before each read returns a piece (to act "while the command runs").
     void setOnRead(std::function<void()> onRead) { m_onRead = std::move(onRead); }
 
@@ -29,6 +33,7 @@ private:
     friend class FakeProcessOutput;
     QByteArrayList m_pieces;
     bool m_startFails = false;
+    unsigned m_codePage = CodePageUtf8;
     std::function<void()> m_onRead;
     QStringList m_commandLines;
     int m_largestRead = 0;

@@ -1,5 +1,6 @@
 #include "platform/process.h"
 
+#include "platform/consoletext.h"
 #include "platform/linux/waitreadable.h"
 
 #include <QFile>
@@ -70,18 +71,22 @@ public:
     PipeOutput(const PipeOutput&) = delete;
     PipeOutput& operator=(const PipeOutput&) = delete;
 
-    QByteArray read(int maxBytes) override {
+    QString read(int maxBytes) override {
         if (maxBytes <= 0)
             return {};
         QByteArray buffer(maxBytes, Qt::Uninitialized);
-        ssize_t got;
-        do {
-            got = ::read(m_fd, buffer.data(), size_t(maxBytes));
-        } while (got < 0 && errno == EINTR);
-        if (got <= 0)
-            return {};
-        buffer.truncate(got);
-        return buffer;
+        // A chunk that holds only the start of a character gives no text yet: read on.
+        for (;;) {
+            ssize_t got;
+            do {
+                got = ::read(m_fd, buffer.data(), size_t(maxBytes));
+            } while (got < 0 && errno == EINTR);
+            if (got <= 0)
+                return m_text.finish();
+            const QString text = m_text.decode(QByteArrayView(buffer.constData(), got));
+            if (!text.isEmpty())
+                return text;
+        }
     }
 
     void waitForOutput() override { linux_::waitReadable(m_fd); }
@@ -89,6 +94,7 @@ public:
 private:
     int m_fd;
     pid_t m_pid;
+    ConsoleText m_text{CodePageUtf8};
 };
 
 class SpawnLauncher final : public IProcessLauncher {

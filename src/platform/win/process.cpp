@@ -1,5 +1,6 @@
 #include "platform/process.h"
 
+#include "platform/consoletext.h"
 #include "platform/win/waitsignalled.h"
 
 #include <QAtomicInteger>
@@ -7,6 +8,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <optional>
 #include <string>
 
 namespace tarvo::platform {
@@ -60,49 +62,6 @@ bool makePipe(Handle& readEnd, Handle& writeEnd) {
     return bool(writeEnd);
 }
 
-// Console programs write in the OEM code page; callers read UTF-8. A double-byte character
-// split between two reads is held until its second byte arrives, and shows as one
-// replacement character if the output ends first.
-class ConsoleText final {
-public:
-    QByteArray toUtf8(const char* bytes, qsizetype size) {
-        if (m_codePage == CP_UTF8)
-            return QByteArray(bytes, size);
-        QByteArray text = m_held + QByteArray(bytes, size);
-        qsizetype whole = 0;
-        while (whole < text.size()) {
-            const bool lead = ::IsDBCSLeadByteEx(m_codePage, BYTE(text[whole]));
-            if (lead && whole + 1 == text.size())
-                break;
-            whole += lead ? 2 : 1;
-        }
-        m_held = text.mid(whole);
-        text.truncate(whole);
-        return decode(text);
-    }
-
-    QByteArray finish() {
-        const bool cutOff = !m_held.isEmpty();
-        m_held.clear();
-        return cutOff ? QByteArray("\xEF\xBF\xBD") : QByteArray();
-    }
-
-private:
-    QByteArray decode(const QByteArray& bytes) const {
-        if (bytes.isEmpty())
-            return {};
-        const int units =
-            ::MultiByteToWideChar(m_codePage, 0, bytes.constData(), int(bytes.size()), nullptr, 0);
-        std::wstring wide(size_t(std::max(units, 0)), L'\0');
-        ::MultiByteToWideChar(m_codePage, 0, bytes.constData(), int(bytes.size()), wide.data(),
-                              units);
-        return QString::fromStdWString(wide).toUtf8();
-    }
-
-    const UINT m_codePage = ::GetOEMCP();
-    QByteArray m_held;
-};
-
 class PipeOutput final : public IProcessOutput {
 public:
     PipeOutput(Handle& readEnd, const PROCESS_INFORMATION& child)
@@ -120,17 +79,24 @@ public:
     PipeOutput(const PipeOutput&) = delete;
     PipeOutput& operator=(const PipeOutput&) = delete;
 
-    QByteArray read(int maxBytes) override {
+    QString read(int maxBytes) override {
         if (maxBytes <= 0)
             return {};
-        while (m_have.isEmpty() && !m_ended) {
-            startRead();
-            if (m_pending)
-                finishRead(true);
+        // A chunk that holds only the start of a character gives no text yet: read on.
+        for (;;) {
+            while (m_have.isEmpty() && !m_ended) {
+                startRead();
+                if (m_pending)
+                    finishRead(true);
+            }
+            if (m_have.isEmpty())
+                return m_text.finish();
+            const QByteArray chunk = m_have.left(maxBytes);
+            m_have.remove(0, chunk.size());
+            const QString text = m_text.decode(chunk);
+            if (!text.isEmpty())
+                return text;
         }
-        const QByteArray chunk = m_have.left(maxBytes);
-        m_have.remove(0, chunk.size());
-        return chunk;
     }
 
     void waitForOutput() override {
@@ -173,14 +139,11 @@ private:
         }
     }
 
-    void take(DWORD got) { m_have += m_text.toUtf8(m_buffer, qsizetype(got)); }
+    void take(DWORD got) { m_have.append(m_buffer, qsizetype(got)); }
 
     // A failed read: the pipe is broken once the child and everyone else holding the
     // write end closed it.
-    void end() {
-        m_ended = true;
-        m_have += m_text.finish();
-    }
+    void end() { m_ended = true; }
 
     Handle m_pipe;
     Handle m_event;
@@ -188,8 +151,8 @@ private:
     Handle m_thread;
     OVERLAPPED m_overlapped{};
     char m_buffer[PipeBufferBytes];
-    ConsoleText m_text;
-    QByteArray m_have; // UTF-8, not yet read
+    ConsoleText m_text{consoleCodePage()};
+    QByteArray m_have; // the console's bytes, not yet read
     bool m_pending = false;
     bool m_ended = false;
 };
@@ -199,10 +162,31 @@ public:
     std::unique_ptr<IProcessOutput> start(const QString& commandLine) override;
 };
 
+// A program named without a folder is the system's own, from the system folder only:
+// CreateProcessW would look in this program's folder and the current directory first,
+// where anyone who can write there could plant a ping.exe. A program given with its folder
+// is left to the system (empty); nothing when the system folder cannot be found.
+std::optional<std::wstring> systemProgram(const QString& program) {
+    if (program.contains(u'\\') || program.contains(u'/') || program.contains(u':'))
+        return std::wstring();
+    wchar_t folder[MAX_PATH];
+    const UINT length = ::GetSystemDirectoryW(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return std::nullopt;
+    QString path = QString::fromWCharArray(folder, int(length)) + u'\\' + program;
+    if (!program.contains(u'.'))
+        path += QStringLiteral(".exe");
+    return path.toStdWString();
+}
+
 std::unique_ptr<IProcessOutput> CreateProcessLauncher::start(const QString& commandLine) {
     // The system splits the line itself, by the rules splitCommandLine follows; a NUL
     // would end it early.
     if (commandLine.isEmpty() || commandLine.contains(QChar(0)))
+        return nullptr;
+    const std::optional<std::wstring> program =
+        systemProgram(splitCommandLine(commandLine).value(0));
+    if (!program)
         return nullptr;
     Handle readEnd;
     Handle writeEnd;
@@ -226,8 +210,9 @@ std::unique_ptr<IProcessOutput> CreateProcessLauncher::start(const QString& comm
     // CreateProcessW may write into the command line; it gets a copy of its own.
     std::wstring line = commandLine.toStdWString();
     PROCESS_INFORMATION child{};
-    const BOOL started = ::CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                                          nullptr, &startup, &child);
+    const BOOL started =
+        ::CreateProcessW(program->empty() ? nullptr : program->c_str(), line.data(), nullptr,
+                         nullptr, TRUE, 0, nullptr, nullptr, &startup, &child);
     // Only the child holds the write end now, so the output ends when the child ends,
     // also when it writes nothing at all.
     writeEnd.reset();
