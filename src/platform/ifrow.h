@@ -37,31 +37,44 @@ struct IfRow {
     QByteArray descr;                // ANSI bytes, at most 256 are written
     std::optional<quint32> descrLen; // default: descr's length
     // Not part of the row's bytes: the full counters, where the source has them
-    // (inOctets and outOctets are these modulo 2^32).
+    // (inOctets and outOctets are these modulo 2^32), and the system's filter flag.
     std::optional<IfOctets64> octets64;
+    bool filterInterface = false;
 };
 
 // Writes the row's IfRowBytes bytes in the table's little-endian layout; unused bytes
 // are zero, the name is cut at 256 UTF-16 units.
 void writeIfRow(const IfRow& row, quint8* bytes);
 
-// The full octet counters of the rows a table source wrote last, by row index.
+// The full octet counters and filter flags of the rows a table source wrote last, by row
+// index.
 class IfOctetsByIndex final {
 public:
     void clear() { m_rows.clear(); }
-    void add(quint32 index, IfOctets64 octets) { m_rows.push_back({index, octets}); }
+    void add(quint32 index, std::optional<IfOctets64> octets, bool filter = false) {
+        m_rows.push_back({index, octets, filter});
+    }
     std::optional<IfOctets64> find(quint32 index) const {
-        for (const Row& row : m_rows)
-            if (row.index == index)
-                return row.octets;
-        return std::nullopt;
+        const auto* row = at(index);
+        return row ? row->octets : std::nullopt;
+    }
+    bool isFilter(quint32 index) const {
+        const auto* row = at(index);
+        return row && row->filter;
     }
 
 private:
     struct Row {
         quint32 index = 0;
-        IfOctets64 octets;
+        std::optional<IfOctets64> octets;
+        bool filter = false;
     };
+    const Row* at(quint32 index) const {
+        for (const Row& row : m_rows)
+            if (row.index == index)
+                return &row;
+        return nullptr;
+    }
     std::vector<Row> m_rows;
 };
 

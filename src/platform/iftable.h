@@ -74,6 +74,10 @@ public:
     // the last successful fetch wrote, from the same reading as that row; none where the
     // system keeps only 32-bit counters or that table had no such row.
     virtual std::optional<IfOctets64> octets64(quint32 index) const = 0;
+    // Whether the row with this index in that table is one the system flags as a filter
+    // interface: an NDIS filter (Windows' "LightWeight Filter", "Packet Scheduler") stacked
+    // on an adapter, listed as a row of its own with that adapter's counters.
+    virtual bool isFilterInterface(quint32 index) const = 0;
 };
 
 std::unique_ptr<IInterfaceTable> createInterfaceTable();

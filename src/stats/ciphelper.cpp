@@ -203,10 +203,14 @@ void CIpHelper::readTable(QByteArrayView table) {
         step([&] { rec.setInterfaceName(interfaceName(r)); });
 
         // The full counters where the table has them; a 32-bit counter is a count, never
-        // negative. A value that would take a total out of 64 bits is left out.
-        const std::optional<IfOctets64> wide = m_table.octets64(quint32(field(r, ifrow::Index)));
-        add(m_bytesReceived, wide ? wide->in : quint32(field(r, ifrow::InOctets)));
-        add(m_bytesSent, wide ? wide->out : quint32(field(r, ifrow::OutOctets)));
+        // negative. A value that would take a total out of 64 bits is left out. A filter
+        // interface repeats the counters of the adapter it sits on: it is not counted again.
+        const auto index = quint32(field(r, ifrow::Index));
+        if (!m_table.isFilterInterface(index)) {
+            const std::optional<IfOctets64> wide = m_table.octets64(index);
+            add(m_bytesReceived, wide ? wide->in : quint32(field(r, ifrow::InOctets)));
+            add(m_bytesSent, wide ? wide->out : quint32(field(r, ifrow::OutOctets)));
+        }
 
         step([&] { list.Add(objInterface); });
     }

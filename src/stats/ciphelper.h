@@ -10,10 +10,13 @@
 namespace tarvo {
 
 // The statistics reader: reads the system's interface table into a new collection of
-// records on every read of Interfaces() and totals the bytes received and sent over all
-// rows. It reports no error: a table that cannot be read gives an empty collection and
-// totals of 0. The totals are 64-bit: they add each row's full octet counters where the
-// table hands them over, else the row's 32-bit counters read as unsigned.
+// records on every read of Interfaces() and totals the bytes received and sent over its
+// rows. Every row becomes a record, but the rows the system flags as filter interfaces
+// stay out of the totals: they repeat the counters of the adapter they are stacked on
+// (loopback and interfaces that are down do count). It reports no error: a table that
+// cannot be read gives an empty collection and totals of 0. The totals are 64-bit: they
+// add each row's full octet counters where the table hands them over, else the row's
+// 32-bit counters read as unsigned.
 class CIpHelper final {
 public:
     explicit CIpHelper(platform::IInterfaceTable& table);

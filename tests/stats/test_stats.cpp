@@ -315,6 +315,15 @@ void TestStats::totals_data() {
     QTest::newRow("a counter beyond 63 bits is left out")
         << std::vector<FakeIfRow>{wideRow("a", 1, quint64(1) << 63, 4), row("b", 9, 0)} << 9.0
         << 4.0;
+    // Windows 10 stacks three filter rows with the adapter's own counters on an Ethernet
+    // adapter; they stay in the collection but out of the totals.
+    std::vector<FakeIfRow> stacked{wideRow("eth", 7, 6 * GiB, 2 * GiB), row("wlan", 100, 10)};
+    for (quint32 index : {18u, 19u, 20u}) {
+        stacked.push_back(wideRow("eth-filter", index, 6 * GiB, 2 * GiB));
+        stacked.back().filterInterface = true;
+    }
+    QTest::newRow("filter interfaces are not counted again")
+        << stacked << 6442450944.0 + 100.0 << 2147483648.0 + 10.0;
 }
 
 void TestStats::totals() {

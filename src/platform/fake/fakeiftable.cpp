@@ -53,17 +53,18 @@ quint32 FakeInterfaceTable::getIfTable(quint8* table, quint32* size, bool) {
     }
     ++m_fetches;
     std::memcpy(table, bytes.constData(), std::min(announced, full));
-    m_fetchedOctets.clear();
+    m_fetched.clear();
     for (const FakeIfRow& row : m_rows)
-        m_fetchedOctets.emplace_back(row.index, row.octets64);
+        m_fetched.add(row.index, row.octets64, row.filterInterface);
     return NoError;
 }
 
 std::optional<IfOctets64> FakeInterfaceTable::octets64(quint32 index) const {
-    for (const auto& [rowIndex, octets] : m_fetchedOctets)
-        if (rowIndex == index)
-            return octets;
-    return std::nullopt;
+    return m_fetched.find(index);
+}
+
+bool FakeInterfaceTable::isFilterInterface(quint32 index) const {
+    return m_fetched.isFilter(index);
 }
 
 } // namespace tarvo::platform

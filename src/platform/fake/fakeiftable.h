@@ -40,6 +40,7 @@ public:
     quint32 getIfTable(quint8* table, quint32* size, bool order) override;
     // The octets64 of the rows as the last successful fetch handed them over.
     std::optional<IfOctets64> octets64(quint32 index) const override;
+    bool isFilterInterface(quint32 index) const override;
 
     // The 860 bytes of one row, and a whole table, in the system's layout.
     static QByteArray rowBytes(const FakeIfRow& row);
@@ -48,7 +49,7 @@ public:
 private:
     std::vector<FakeIfRow> m_rows;
     std::vector<FakeIfRow> m_growRows;
-    std::vector<std::pair<quint32, std::optional<IfOctets64>>> m_fetchedOctets;
+    IfOctetsByIndex m_fetched;
     std::optional<quint32> m_forcedResult;
     std::optional<quint32> m_rowCountOverride;
     quint32 m_sizeShortfall = 0;

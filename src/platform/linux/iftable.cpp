@@ -289,7 +289,8 @@ public:
             row += IfRowBytes;
             // Kernels without IFLA_STATS64 count in 32 bits: nothing more to hand over.
             if (link.haveStats64)
-                m_written.add(quint32(link.index), {link.stats.rx_bytes, link.stats.tx_bytes});
+                m_written.add(quint32(link.index),
+                              IfOctets64{link.stats.rx_bytes, link.stats.tx_bytes});
         }
         return NoError;
     }
@@ -297,6 +298,7 @@ public:
     std::optional<IfOctets64> octets64(quint32 index) const override {
         return m_written.find(index);
     }
+    bool isFilterInterface(quint32) const override { return false; }
 
 private:
     bool readLinks() {

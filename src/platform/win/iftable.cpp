@@ -1,20 +1,14 @@
 #include "platform/iftable.h"
 
 #include "platform/ifrow.h"
-
-// In this order: the 64-bit table's types need Windows Sockets' definitions first.
-#include <winsock2.h>
-
-#include <ws2tcpip.h>
-
-#include <iphlpapi.h>
-#include <netioapi.h>
+#include "platform/win/iphelpertable.h"
 
 #include <cstddef>
 #include <cstring>
 
 // The interface table straight from IP Helper: GetIfTable writes the very bytes the
-// reader parses, and GetIfTable2 adds the 64-bit octet counters.
+// reader parses, and GetIfTable2 adds the 64-bit octet counters and the flag of the NDIS
+// filter interfaces that Windows lists beside the adapters they sit on.
 
 namespace tarvo::platform {
 
@@ -42,11 +36,14 @@ quint64 atRowReading(quint64 counter64, quint32 counter32) {
 
 class IpHelperInterfaceTable final : public IInterfaceTable {
 public:
+    explicit IpHelperInterfaceTable(win::IpHelperCalls calls)
+        : m_calls(std::move(calls)) {}
+
     quint32 getIfTable(quint8* table, quint32* size, bool order) override {
         if (!size)
             return ErrorInvalidParameter;
         ULONG room = *size;
-        const DWORD rc = ::GetIfTable(reinterpret_cast<MIB_IFTABLE*>(table), &room, order);
+        const DWORD rc = m_calls.getIfTable(reinterpret_cast<MIB_IFTABLE*>(table), &room, order);
         *size = room;
         if (rc == NO_ERROR && table)
             remember64(*reinterpret_cast<const MIB_IFTABLE*>(table));
@@ -56,12 +53,13 @@ public:
     std::optional<IfOctets64> octets64(quint32 index) const override {
         return m_written.find(index);
     }
+    bool isFilterInterface(quint32 index) const override { return m_written.isFilter(index); }
 
 private:
     void remember64(const MIB_IFTABLE& rows) {
         m_written.clear();
         MIB_IF_TABLE2* wide = nullptr;
-        if (::GetIfTable2(&wide) != NO_ERROR || !wide)
+        if (m_calls.getIfTable2(&wide) != NO_ERROR || !wide)
             return;
         for (DWORD r = 0; r < rows.dwNumEntries; ++r) {
             const MIB_IFROW& row = rows.table[r];
@@ -69,21 +67,28 @@ private:
                 const MIB_IF_ROW2& full = wide->Table[w];
                 if (full.InterfaceIndex != row.dwIndex)
                     continue;
-                m_written.add(row.dwIndex, {atRowReading(full.InOctets, row.dwInOctets),
-                                            atRowReading(full.OutOctets, row.dwOutOctets)});
+                m_written.add(row.dwIndex,
+                              IfOctets64{atRowReading(full.InOctets, row.dwInOctets),
+                                         atRowReading(full.OutOctets, row.dwOutOctets)},
+                              full.InterfaceAndOperStatusFlags.FilterInterface);
                 break;
             }
         }
-        ::FreeMibTable(wide);
+        m_calls.freeMibTable(wide);
     }
 
-    IfOctetsByIndex m_written; // the full octet counters of the last fetch's rows
+    const win::IpHelperCalls m_calls;
+    IfOctetsByIndex m_written; // the full counters and filter flags of the last fetch's rows
 };
 
 } // namespace
 
+std::unique_ptr<IInterfaceTable> win::createInterfaceTable(IpHelperCalls calls) {
+    return std::make_unique<IpHelperInterfaceTable>(std::move(calls));
+}
+
 std::unique_ptr<IInterfaceTable> createInterfaceTable() {
-    return std::make_unique<IpHelperInterfaceTable>();
+    return win::createInterfaceTable({});
 }
 
 } // namespace tarvo::platform
