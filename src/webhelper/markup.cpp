@@ -1,6 +1,7 @@
 #include "webhelper/markup.h"
 
 #include "webhelper/nesting.h"
+#include "webhelper/outofmemory.h"
 #include "webhelper/serialiser.h"
 
 #include <gumbo.h>
@@ -11,6 +12,7 @@
 namespace tarvo::webhelper {
 namespace {
 
+// All the head's style sheets together.
 constexpr qsizetype MaxStyle = 16 * 1024;
 
 // Inert content (a template's) and foreign content (SVG, MathML) is never shown, so
@@ -42,6 +44,7 @@ Markup::Markup(const QString& text)
     : m_utf8(limitNesting(text.toUtf8(), MaxDepth)) {
     GumboOptions options = kGumboDefaultOptions;
     options.max_errors = 0; // parse errors are not kept: a broken page must not fill memory
+    options.allocator = allocateOrEnd;
     m_output = gumbo_parse_with_options(&options, m_utf8.constData(), size_t(m_utf8.size()));
 }
 
@@ -51,7 +54,7 @@ Markup::~Markup() {
 }
 
 QString Markup::innerHtml() const {
-    return serialiseChildren(m_output->root, SerialiseMode::Original);
+    return serialiseOriginal(m_output->root);
 }
 
 QStringList Markup::frameSources() const {
@@ -72,18 +75,20 @@ QString Markup::displayHtml(const Display& display) const {
     if (const GumboNode* head = findChild(m_output->root, GUMBO_TAG_HEAD)) {
         if (const GumboNode* title = findChild(head, GUMBO_TAG_TITLE)) {
             html += QStringLiteral("<title>");
-            html += serialiseChildren(title, SerialiseMode::Display, &display);
+            html += serialiseDisplay(title, display);
             html += QStringLiteral("</title>");
         }
+        qsizetype style = 0;
         const GumboVector& children = head->v.element.children;
         for (unsigned i = 0; i < children.length; ++i) {
             const auto* child = static_cast<const GumboNode*>(children.data[i]);
             if (child->type != GUMBO_NODE_ELEMENT || child->v.element.tag != GUMBO_TAG_STYLE)
                 continue;
-            // A style sheet is parsed in the window: a large one is left out.
-            const QString css = serialiseChildren(child, SerialiseMode::Original);
-            if (css.size() > MaxStyle)
+            // Style sheets past their share are left out.
+            const QString css = serialiseOriginal(child);
+            if (style + css.size() > MaxStyle)
                 continue;
+            style += css.size();
             html += QStringLiteral("<style>");
             html += css;
             html += QStringLiteral("</style>");
@@ -110,7 +115,7 @@ QString Markup::displayBody(const Display& display) const {
         body = findChild(m_output->root, GUMBO_TAG_FRAMESET);
     if (!body)
         return {};
-    return serialiseChildren(body, SerialiseMode::Display, &display);
+    return serialiseDisplay(body, display);
 }
 
 } // namespace tarvo::webhelper

@@ -1,6 +1,7 @@
 #include "webhelper/navigation.h"
 
 #include "webhelper/charset.h"
+#include "webprotocol/errorpage.h"
 
 #include <QBuffer>
 #include <QImageReader>
@@ -8,12 +9,13 @@
 
 namespace tarvo::webhelper {
 
+namespace {
+
+// Whether a response with this Content-Type is a document the pane shows.
 bool isHtml(const QByteArray& contentType) {
     const QByteArray type = contentType.split(';').first().trimmed().toLower();
     return type.isEmpty() || type == "text/html" || type == "application/xhtml+xml";
 }
-
-namespace {
 
 QString failure(const FetchResult& result) {
     if (!result.ok)
@@ -29,22 +31,22 @@ Navigation::Navigation(const PageLimits& limits, const QUrl& url, QObject* paren
     : QObject(parent)
     , m_limits(limits)
     , m_share(limits.caps)
+    , m_origin(url)
     , m_url(url)
     , m_deadline(limits.timeout) {}
 
 Navigation::~Navigation() = default;
 
 void Navigation::start() {
-    PageFetch* page = fetch(m_url, false);
+    PageFetch* page = fetch(m_url);
     connect(page, &PageFetch::finished, this, &Navigation::onPage);
 }
 
-PageFetch* Navigation::fetch(const QUrl& url, bool sameHostOnly) {
+PageFetch* Navigation::fetch(const QUrl& url) {
     FetchLimits limits;
     limits.maxBytes = m_limits.maxBytes;
     limits.maxRedirects = m_limits.maxRedirects;
-    if (sameHostOnly)
-        limits.sameHostAs = m_url;
+    limits.sameHostAs = m_origin;
     auto* fetch = new PageFetch(limits, m_deadline, this);
     fetch->start(url);
     return fetch;
@@ -53,7 +55,7 @@ PageFetch* Navigation::fetch(const QUrl& url, bool sameHostOnly) {
 void Navigation::onPage(const FetchResult& result) {
     sender()->deleteLater();
     if (const QString why = failure(result); !why.isEmpty()) {
-        showError(result.url.isValid() ? result.url : m_url, why);
+        showError(m_url, why); // the address asked for, not where it led
         return;
     }
     m_url = result.url;
@@ -69,7 +71,7 @@ void Navigation::onPage(const FetchResult& result) {
     std::vector<std::size_t> framesToFetch;
     for (qsizetype i = 0; i < frames.size(); ++i) {
         const QUrl url = m_url.resolved(QUrl(frames[i]));
-        if (isSameHost(url, m_url) && int(framesToFetch.size()) < m_limits.maxFrames) {
+        if (isSameHost(url, m_origin) && int(framesToFetch.size()) < m_limits.maxFrames) {
             m_frames[std::size_t(i)].url = url;
             framesToFetch.push_back(std::size_t(i));
         }
@@ -77,7 +79,7 @@ void Navigation::onPage(const FetchResult& result) {
     QList<QUrl> images;
     for (const QString& src : m_page->imageSources()) {
         const QUrl url = m_url.resolved(QUrl(src));
-        if (isSameHost(url, m_url) && !images.contains(url) &&
+        if (isSameHost(url, m_origin) && !images.contains(url) &&
             images.size() < m_limits.caps.pictures)
             images << url;
     }
@@ -85,11 +87,11 @@ void Navigation::onPage(const FetchResult& result) {
 
     m_pending = int(framesToFetch.size() + std::size_t(images.size())) + 1;
     for (std::size_t index : framesToFetch) {
-        connect(fetch(m_frames[index].url, true), &PageFetch::finished, this,
+        connect(fetch(m_frames[index].url), &PageFetch::finished, this,
                 [this, index](const FetchResult& result) { onFrame(index, result); });
     }
     for (const QUrl& url : images) {
-        connect(fetch(url, true), &PageFetch::finished, this,
+        connect(fetch(url), &PageFetch::finished, this,
                 [this, url](const FetchResult& result) { onImage(url, result); });
     }
     finishOne(); // the page itself
@@ -103,8 +105,7 @@ void Navigation::onFrame(std::size_t index, const FetchResult& result) {
     display.base = result.ok ? result.url : frame.url;
     display.caps = m_share;
     if (const QString why = failure(result); !why.isEmpty())
-        frame.body =
-            Markup(webprotocol::errorPage(frame.url, why).page.markup).displayBody(display);
+        frame.body = Markup(webprotocol::errorPage(frame.url, why).html).displayBody(display);
     else
         frame.body = Markup(decodePage(result.body, result.contentType)).displayBody(display);
     Message complete;
@@ -153,19 +154,20 @@ void Navigation::finishOne() {
     display.frameBody = [this](int index) {
         return index < int(m_frames.size()) ? m_frames[std::size_t(index)].body : QString();
     };
-    Message page;
-    page.kind = Message::Kind::Page;
-    page.url = m_url;
-    page.markup = m_page->displayHtml(display);
+    const QString html = m_page->displayHtml(display);
+    QHash<QUrl, QImage> pictures;
     for (const QUrl& url : std::as_const(shown))
-        page.pictures << Picture{url, m_images.value(url)};
-    emit message(page);
+        pictures.insert(url, m_images.value(url));
+    m_images.clear();
+    emit ready(m_url, html, pictures);
 }
 
 void Navigation::showError(const QUrl& url, const QString& why) {
-    const webprotocol::ErrorPage error = webprotocol::errorPage(url, why);
-    emit message(error.document);
-    emit message(error.page);
+    Message failed;
+    failed.kind = Message::Kind::Failed;
+    failed.url = url;
+    failed.text = why;
+    emit message(failed);
 }
 
 } // namespace tarvo::webhelper

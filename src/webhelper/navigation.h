@@ -16,12 +16,12 @@
 namespace tarvo::webhelper {
 
 using webprotocol::Message;
-using webprotocol::Picture;
 
-// One navigation: the page, then its frames (same host, one level, at most maxFrames)
-// and pictures (same host, within the caps), all by one deadline. A page that cannot be
-// had is replaced by the pane's error page. What it finds it tells as messages: the
-// document, each frame, then the page to show; after the page it is done.
+// One navigation: the page, then its frames (one level, at most maxFrames) and pictures
+// (within the caps), all by one deadline, every request and every redirect on the
+// scheme, host and port of the address it was given. What it finds it tells as messages:
+// the document and each frame, then either the page to show (ready) or why there is
+// none (a Failed message). After either it is done.
 class Navigation final : public QObject {
     Q_OBJECT
 public:
@@ -31,7 +31,9 @@ public:
     void start();
 
 signals:
-    void message(const tarvo::webhelper::Message& message);
+    void message(const tarvo::webprotocol::Message& message);
+    // The markup to show, its address and the pictures it refers to.
+    void ready(const QUrl& url, const QString& html, const QHash<QUrl, QImage>& pictures);
 
 private:
     struct Frame {
@@ -39,7 +41,7 @@ private:
         QString body;
     };
 
-    PageFetch* fetch(const QUrl& url, bool sameHostOnly);
+    PageFetch* fetch(const QUrl& url);
     void onPage(const FetchResult& result);
     void onFrame(std::size_t index, const FetchResult& result);
     void onImage(const QUrl& url, const FetchResult& result);
@@ -48,7 +50,8 @@ private:
 
     PageLimits m_limits;
     DocumentCaps m_share; // of the page, and of each frame
-    QUrl m_url;
+    QUrl m_origin;        // where every request must stay
+    QUrl m_url;           // the page's, after its redirects
     QDeadlineTimer m_deadline;
     std::unique_ptr<Markup> m_page;
     std::vector<Frame> m_frames; // by position among the page's frames
@@ -56,8 +59,5 @@ private:
     qint64 m_pixels = 0; // of the pictures decoded so far
     int m_pending = 0;
 };
-
-// Whether a response with this Content-Type is a document the pane shows.
-bool isHtml(const QByteArray& contentType);
 
 } // namespace tarvo::webhelper

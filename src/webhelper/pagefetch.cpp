@@ -1,5 +1,7 @@
 #include "webhelper/pagefetch.h"
 
+#include "webhelper/sandbox.h"
+
 #include <QTcpSocket>
 
 namespace tarvo::webhelper {
@@ -48,10 +50,6 @@ void PageFetch::start(const QUrl& url) {
         this, [this, url] { request(url); }, Qt::QueuedConnection);
 }
 
-void PageFetch::cancel(const QString& why) {
-    fail(why);
-}
-
 void PageFetch::request(const QUrl& url) {
     if (m_done)
         return;
@@ -82,7 +80,7 @@ void PageFetch::request(const QUrl& url) {
                             "\r\nUser-Agent: Tarvo/1.5\r\nAccept-Encoding: identity\r\n"
                             "Connection: close\r\n\r\n";
 
-    m_socket = new QTcpSocket(this);
+    m_socket = newSocket(this);
     m_socket->setReadBufferSize(ReadAhead);
     connect(m_socket, &QTcpSocket::connected, this, [this, head] { m_socket->write(head); });
     connect(m_socket, &QTcpSocket::readyRead, this, &PageFetch::onReadable);

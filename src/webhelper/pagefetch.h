@@ -42,9 +42,6 @@ public:
     ~PageFetch() override;
 
     void start(const QUrl& url);
-    bool isDone() const { return m_done; }
-    // Ends the fetch now as a failure (the navigation's deadline has passed).
-    void cancel(const QString& why);
 
 signals:
     void finished(const tarvo::webhelper::FetchResult& result);

@@ -1,6 +1,6 @@
 #include "webhelper/serialiser.h"
 
-#include "webprotocol/message.h"
+#include "webprotocol/caps.h"
 
 #include <vector>
 
@@ -143,6 +143,9 @@ private:
     bool m_full = false;
 };
 
+enum class SerialiseMode { Original, Display };
+
+// display is set in the Display mode only.
 class Serialiser {
 public:
     using Mode = SerialiseMode;
@@ -211,11 +214,8 @@ private:
     void text(const GumboNode* node, const GumboNode* parent) {
         if (m_mode == Mode::Display) {
             // Counted in bytes of UTF-8: never fewer than the characters they make.
-            m_text += qsizetype(qstrlen(node->v.text.text));
-            if (m_text > m_display->caps.text) {
-                m_out.stop();
+            if (!countedText(qsizetype(qstrlen(node->v.text.text))))
                 return;
-            }
         }
         const bool raw = parent->type != GUMBO_NODE_DOCUMENT &&
                          holdsRawText(parent->v.element.tag) && m_mode == Mode::Original;
@@ -238,7 +238,7 @@ private:
         if (element.tag == GUMBO_TAG_FRAME || element.tag == GUMBO_TAG_IFRAME) {
             if (!attribute(element, "src").isEmpty()) {
                 const int index = m_frames++;
-                if (m_display->frameBody) {
+                if (m_display->frameBody && counted()) {
                     m_out.put(u"<div>");
                     m_out.put(m_display->frameBody(index));
                     m_out.put(u"</div>");
@@ -253,7 +253,8 @@ private:
             if (depth <= m_display->caps.depth && m_display->hasImage && m_display->hasImage(url) &&
                 counted()) {
                 startTag(QStringLiteral("img"), element, url.toString(QUrl::FullyEncoded));
-            } else if (const QString alt = attribute(element, "alt"); !alt.isEmpty()) {
+            } else if (const QString alt = attribute(element, "alt");
+                       !alt.isEmpty() && countedText(alt.size())) {
                 m_out.escaped(alt.toUtf8().constData(), false);
             }
             return false;
@@ -262,7 +263,7 @@ private:
         // its content stays.
         if (depth > m_display->caps.depth || isVoid(element.tag) ||
             element.tag == GUMBO_TAG_UNKNOWN) {
-            if (element.tag == GUMBO_TAG_BR || element.tag == GUMBO_TAG_HR)
+            if ((element.tag == GUMBO_TAG_BR || element.tag == GUMBO_TAG_HR) && counted())
                 m_out.put(u"<br>");
             return !isVoid(element.tag);
         }
@@ -318,6 +319,15 @@ private:
         return false;
     }
 
+    // So much more text shown, if the caps allow it; past them the document ends here.
+    bool countedText(qsizetype characters) {
+        m_text += characters;
+        if (m_text <= m_display->caps.text)
+            return true;
+        m_out.stop();
+        return false;
+    }
+
     void endTag(const QString& name) {
         m_out.put(u"</");
         m_out.put(name);
@@ -354,9 +364,12 @@ QString attribute(const GumboElement& element, const char* name) {
     return found ? QString::fromUtf8(found->value).trimmed() : QString();
 }
 
-QString serialiseChildren(const GumboNode* node, SerialiseMode mode,
-                          const Markup::Display* display) {
-    return Serialiser(mode, display).children(node);
+QString serialiseOriginal(const GumboNode* node) {
+    return Serialiser(SerialiseMode::Original, nullptr).children(node);
+}
+
+QString serialiseDisplay(const GumboNode* node, const Markup::Display& display) {
+    return Serialiser(SerialiseMode::Display, &display).children(node);
 }
 
 } // namespace tarvo::webhelper

@@ -13,12 +13,11 @@ const GumboVector& childrenOf(const GumboNode* node);
 const GumboNode* findChild(const GumboNode* node, GumboTag tag);
 QString attribute(const GumboElement& element, const char* name);
 
-// Writes a node's children as markup, without recursion (however deep the tree, the stack
-// is a vector's), stopping at MaxInnerHtml characters or at the display's caps. Original:
-// as the browser component's innerHTML gives them, tag names in upper case. Display: what
-// the pane shows (see Markup::Display).
-enum class SerialiseMode { Original, Display };
-QString serialiseChildren(const GumboNode* node, SerialiseMode mode,
-                          const Markup::Display* display = nullptr);
+// A node's children as markup, written without recursion (however deep the tree, the
+// stack is a vector's). Original: as the browser component's innerHTML gives them, tag
+// names in upper case, up to MaxInnerHtml characters. Display: what the pane shows, within
+// the display's caps (see Markup::Display).
+QString serialiseOriginal(const GumboNode* node);
+QString serialiseDisplay(const GumboNode* node, const Markup::Display& display);
 
 } // namespace tarvo::webhelper

@@ -7,6 +7,8 @@ namespace tarvo::webprotocol {
 enum HelperExit : int {
     // It could not drop its rights before reading the page, and never runs with them.
     NoSandboxExit = 3,
+    // Memory ran out under its address-space limit: the page went past the memory limit.
+    OutOfMemoryExit = 4,
 };
 
 } // namespace tarvo::webprotocol

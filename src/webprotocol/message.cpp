@@ -1,6 +1,6 @@
 #include "webprotocol/message.h"
 
-#include "webhelper/pagelimits.h"
+#include "webprotocol/caps.h"
 
 #include <QDataStream>
 #include <QIODevice>
@@ -9,48 +9,48 @@ namespace tarvo::webprotocol {
 namespace {
 
 constexpr int LengthBytes = 4;
-const webhelper::DocumentCaps Caps; // no page the helper sends goes past them
+constexpr QDataStream::Version Version = QDataStream::Qt_6_4;
 
-void writePicture(QDataStream& out, const Picture& picture) {
-    const QImage image = picture.image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    out << picture.url << quint32(image.width()) << quint32(image.height());
+void writePicture(QDataStream& out, const QImage& picture) {
+    const QImage image = picture.convertToFormat(QImage::Format_RGB32);
+    out << quint32(image.width()) << quint32(image.height()) << quint8(image.devicePixelRatio());
     for (int y = 0; y < image.height(); ++y)
         out.writeRawData(reinterpret_cast<const char*>(image.constScanLine(y)), image.width() * 4);
 }
 
-bool readPicture(QDataStream& in, Picture& picture) {
+bool readPicture(QDataStream& in, QSize max, QImage& picture) {
     quint32 width = 0;
     quint32 height = 0;
-    in >> picture.url >> width >> height;
+    quint8 ratio = 0;
+    in >> width >> height >> ratio;
     if (in.status() != QDataStream::Ok || width == 0 || height == 0 ||
-        width > quint32(Caps.pictureSide) || height > quint32(Caps.pictureSide))
+        width > quint32(max.width()) || height > quint32(max.height()) || ratio < 1 ||
+        ratio > MaxPixelRatio)
         return false;
-    QImage image(int(width), int(height), QImage::Format_ARGB32_Premultiplied);
+    QImage image(int(width), int(height), QImage::Format_RGB32);
     if (image.isNull())
         return false;
+    const int row = image.width() * 4;
     for (int y = 0; y < image.height(); ++y) {
-        const int row = image.width() * 4;
         if (in.readRawData(reinterpret_cast<char*>(image.scanLine(y)), row) != row)
             return false;
     }
-    picture.image = std::move(image);
+    image.setDevicePixelRatio(ratio);
+    picture = std::move(image);
     return true;
 }
 
-QString escaped(const QString& text) {
-    QString out = text;
-    out.replace(u'&', QLatin1String("&amp;"));
-    out.replace(u'<', QLatin1String("&lt;"));
-    out.replace(u'>', QLatin1String("&gt;"));
-    return out;
+bool isWebLink(const QUrl& url) {
+    return url.isValid() &&
+           (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https"));
 }
 
 } // namespace
 
 QByteArray encode(const Message& message) {
-    QByteArray body;
-    QDataStream out(&body, QIODevice::WriteOnly);
-    out.setVersion(QDataStream::Qt_6_4);
+    QByteArray framed(LengthBytes, '\0');
+    QDataStream out(&framed, QIODevice::WriteOnly | QIODevice::Append);
+    out.setVersion(Version);
     out << quint8(message.kind);
     switch (message.kind) {
     case Message::Kind::Document:
@@ -60,16 +60,26 @@ QByteArray encode(const Message& message) {
         out << message.url;
         break;
     case Message::Kind::Page:
-        out << message.url << message.markup << quint32(message.pictures.size());
-        for (const Picture& picture : message.pictures)
-            writePicture(out, picture);
+        out << message.url;
+        writePicture(out, message.picture);
+        out << quint32(message.links.size());
+        for (const Link& link : message.links)
+            out << link.area << link.url;
+        out << message.text;
+        break;
+    case Message::Kind::Failed:
+        out << message.url << message.text;
         break;
     }
-    QByteArray framed;
-    QDataStream length(&framed, QIODevice::WriteOnly);
-    length << quint32(body.size());
-    return framed + body;
+    const quint32 length = quint32(framed.size() - LengthBytes);
+    QDataStream head(&framed, QIODevice::WriteOnly);
+    head << length;
+    return framed;
 }
+
+MessageReader::MessageReader(QSize pane, qreal ratio)
+    : m_maxPicture(maxPicture(pane, ratio))
+    , m_maxMessage(maxMessage(pane, ratio)) {}
 
 bool MessageReader::feed(const QByteArray& bytes) {
     if (m_broken)
@@ -79,10 +89,8 @@ bool MessageReader::feed(const QByteArray& bytes) {
         QDataStream in(m_buffer);
         quint32 length = 0;
         in >> length;
-        if (length > MaxMessage) {
-            m_broken = true;
-            m_buffer.clear();
-        }
+        if (length > m_maxMessage)
+            breakOff();
     }
     return !m_broken;
 }
@@ -95,65 +103,63 @@ std::optional<Message> MessageReader::next() {
     head >> length;
     if (m_buffer.size() < LengthBytes + qsizetype(length))
         return std::nullopt;
-    const QByteArray body = m_buffer.mid(LengthBytes, length);
+    // Read in place: a picture is copied once, into its image.
+    std::optional<Message> message =
+        decode(QByteArray::fromRawData(m_buffer.constData() + LengthBytes, length));
     m_buffer.remove(0, LengthBytes + length);
+    if (!message)
+        breakOff();
+    return message;
+}
 
+std::optional<Message> MessageReader::decode(const QByteArray& body) const {
     QDataStream in(body);
-    in.setVersion(QDataStream::Qt_6_4);
+    in.setVersion(Version);
     Message message;
     quint8 kind = 0;
     in >> kind;
+    message.kind = Message::Kind(kind);
     bool ok = true;
-    switch (Message::Kind(kind)) {
+    switch (message.kind) {
     case Message::Kind::Document:
-        message.kind = Message::Kind::Document;
         in >> message.markup;
         ok = message.markup.size() <= MaxInnerHtml;
         break;
     case Message::Kind::Frame:
-        message.kind = Message::Kind::Frame;
         in >> message.url;
         break;
     case Message::Kind::Page: {
-        message.kind = Message::Kind::Page;
+        in >> message.url;
         quint32 count = 0;
-        in >> message.url >> message.markup >> count;
-        ok = count <= quint32(Caps.pictures);
+        ok = readPicture(in, m_maxPicture, message.picture);
+        if (ok)
+            in >> count;
+        ok = ok && count <= quint32(MaxLinks);
         for (quint32 i = 0; ok && i < count; ++i) {
-            Picture picture;
-            ok = readPicture(in, picture);
-            message.pictures << std::move(picture);
+            Link link;
+            in >> link.area >> link.url;
+            ok = isWebLink(link.url) && link.url.toEncoded().size() <= MaxUrl;
+            message.links << link;
         }
+        in >> message.text;
+        ok = ok && message.text.size() <= MaxText;
         break;
     }
+    case Message::Kind::Failed:
+        in >> message.url >> message.text;
+        ok = message.text.size() <= MaxReason;
+        break;
     default:
         ok = false;
     }
-    if (!ok || in.status() != QDataStream::Ok || !in.atEnd()) {
-        m_broken = true;
-        m_buffer.clear();
+    if (!ok || in.status() != QDataStream::Ok || !in.atEnd())
         return std::nullopt;
-    }
     return message;
 }
 
-ErrorPage errorPage(const QUrl& url, const QString& why) {
-    static const QString title = QStringLiteral("无法显示网页");
-    const QString address = escaped(url.toString().left(200));
-    const QString reason = escaped(why.left(200));
-    ErrorPage error;
-    error.document.kind = Message::Kind::Document;
-    error.document.markup =
-        QStringLiteral("<HEAD><TITLE>%1</TITLE></HEAD><BODY bgcolor=\"#ffffff\">"
-                       "<P>%1 %2</P><P>%3</P></BODY>")
-            .arg(title, address, reason);
-    error.page.kind = Message::Kind::Page;
-    error.page.url = url;
-    error.page.markup =
-        QStringLiteral("<html><head><title>%1</title></head><body bgcolor=\"#ffffff\">"
-                       "<p>%1 %2</p><p>%3</p></body></html>")
-            .arg(title, address, reason);
-    return error;
+void MessageReader::breakOff() {
+    m_broken = true;
+    m_buffer.clear();
 }
 
 } // namespace tarvo::webprotocol

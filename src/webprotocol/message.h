@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QImage>
 #include <QList>
+#include <QRect>
+#include <QSize>
 #include <QString>
 #include <QUrl>
 
@@ -11,47 +13,44 @@
 namespace tarvo::webprotocol {
 
 // What the helper process tells the window about one navigation, in the order it
-// happens: the top-level document's markup, each frame as it completes, then the page
-// to show with its pictures. Every message is a length and a body; the reader takes
-// nothing larger than MaxMessage and checks every picture against its size.
-struct Picture {
-    QUrl url;
-    QImage image; // ARGB32 premultiplied
+// happens: the top-level document's innerHTML, each frame as it completes, then the page
+// drawn (or why there is none). Every message is a length and a body.
+struct Link {
+    QRect area; // in the picture's logical pixels
+    QUrl url;   // http or https
 };
 
 struct Message {
-    enum class Kind : quint8 { Document = 1, Frame = 2, Page = 3 };
+    enum class Kind : quint8 { Document = 1, Frame = 2, Page = 3, Failed = 4 };
     Kind kind = Kind::Document;
-    QString markup;          // Document: the documentElement's innerHTML; Page: what is shown
-    QUrl url;                // Frame, Page
-    QList<Picture> pictures; // Page
+    QString markup;    // Document: the documentElement's innerHTML
+    QUrl url;          // Frame, Page, Failed
+    QImage picture;    // Page: opaque, with the device pixel ratio it was drawn at
+    QList<Link> links; // Page
+    QString text;      // Page: the page's plain text; Failed: the reason
 };
-
-constexpr qint64 MaxMessage = qint64(24) << 20;
-// The innerHTML the window keeps of a document: the marker sits in its head.
-constexpr qsizetype MaxInnerHtml = qsizetype(1) << 20;
 
 QByteArray encode(const Message& message);
 
-// Takes the helper's output as it arrives and gives whole messages back.
+// Takes the helper's output as it arrives and gives whole messages back, each within the
+// caps (caps.h) for the pane it was asked to draw for.
 class MessageReader final {
 public:
-    // False once the stream is broken (a message too large or malformed); it stays so.
+    MessageReader(QSize pane, qreal ratio);
+
+    // False once the stream is broken (a message past a cap or malformed); it stays so.
     bool feed(const QByteArray& bytes);
     std::optional<Message> next();
     bool broken() const { return m_broken; }
 
 private:
+    std::optional<Message> decode(const QByteArray& body) const;
+    void breakOff();
+
+    QSize m_maxPicture;
+    qint64 m_maxMessage;
     QByteArray m_buffer;
     bool m_broken = false;
 };
-
-// The pane's own page for a navigation that failed: the document (its innerHTML as the
-// parser would give it) and the page shown. It never carries the maker's marker.
-struct ErrorPage {
-    Message document;
-    Message page;
-};
-ErrorPage errorPage(const QUrl& url, const QString& why);
 
 } // namespace tarvo::webprotocol

@@ -3,6 +3,10 @@
 #include "platform/webpane/pagehelper.h"
 #include "platform/webpane/paneview.h"
 #include "runtime/errors.h"
+#include "webprotocol/errorpage.h"
+
+#include <QScrollBar>
+#include <QStyle>
 
 namespace tarvo::platform {
 namespace webpane {
@@ -26,7 +30,16 @@ QWidget* HelperWebPane::widget() {
 
 void HelperWebPane::Navigate(const QString& url) {
     dropNavigation();
-    m_navigation = new PageHelper(m_limits, QUrl(url), this);
+    tarvo::webprotocol::Request request;
+    request.url = QUrl(url);
+    if (m_view) {
+        request.pane = m_view->size();
+        request.ratio = m_view->devicePixelRatioF();
+        request.scrollBar = m_view->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr,
+                                                         m_view->verticalScrollBar());
+        request.font = m_view->font();
+    }
+    m_navigation = new PageHelper(m_limits, request, this);
     connect(m_navigation, &PageHelper::message, this, &HelperWebPane::onMessage);
     m_navigation->start();
 }
@@ -42,11 +55,22 @@ void HelperWebPane::onMessage(const Message& message) {
         break;
     case Message::Kind::Page:
         if (m_view)
-            m_view->showPage(message.markup, message.pictures);
+            m_view->showPage(message);
         // The helper has ended its work; its process goes now rather than with the pane.
         dropNavigation();
         emit DocumentComplete(message.url.toString());
         break;
+    case Message::Kind::Failed: {
+        const tarvo::webprotocol::ErrorPage error =
+            tarvo::webprotocol::errorPage(message.url, message.text);
+        m_innerHtml = error.innerHtml;
+        m_hasDocument = true;
+        if (m_view)
+            m_view->showError(error.html);
+        dropNavigation();
+        emit DocumentComplete(message.url.toString());
+        break;
+    }
     }
 }
 

@@ -14,9 +14,10 @@ namespace tarvo::platform::webpane {
 class PageHelper;
 class PaneView;
 
-// The web pane: each navigation in a helper process (PageHelper), the document it
-// reports shown in a QTextBrowser. Once a page is in, the pane keeps what it shows and
-// the document's markup, nothing else.
+// The web pane: each navigation in a helper process (PageHelper), which lays the page out
+// at the pane's size and font and draws it; the pane shows the picture (PaneView). Once a
+// page is in, the pane keeps the picture, its links and text, and the document's
+// innerHTML, nothing else.
 class HelperWebPane final : public IWebPane {
     Q_OBJECT
 public:

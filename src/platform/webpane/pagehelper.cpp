@@ -1,6 +1,7 @@
 #include "platform/webpane/pagehelper.h"
 
 #include "platform/confinement.h"
+#include "webprotocol/exitcodes.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -9,6 +10,7 @@
 namespace tarvo::platform::webpane {
 
 using tarvo::webprotocol::Message;
+using tarvo::webprotocol::Request;
 
 QString helperProgram(const WebPaneLimits& limits) {
     if (!limits.helper.isEmpty())
@@ -22,12 +24,15 @@ QString helperProgram(const WebPaneLimits& limits) {
     return found.isEmpty() ? dir + QStringLiteral("/tarvo-web") : found;
 }
 
-PageHelper::PageHelper(const WebPaneLimits& limits, const QUrl& url, QObject* parent)
+PageHelper::PageHelper(const WebPaneLimits& limits, const Request& request, QObject* parent)
     : QObject(parent)
     , m_limits(limits)
-    , m_url(url) {
+    , m_request(request)
+    , m_reader(request.pane, request.ratio) {
+    m_request.timeout = limits.timeout;
     m_deadline.setSingleShot(true);
-    connect(&m_deadline, &QTimer::timeout, this, [this] { fail(QStringLiteral("time-out")); });
+    connect(&m_deadline, &QTimer::timeout, this,
+            [this] { fail(QStringLiteral("the page helper did not finish in time")); });
     m_process.setStandardInputFile(QProcess::nullDevice());
     m_process.setStandardErrorFile(QProcess::nullDevice());
     connect(&m_process, &QProcess::readyReadStandardOutput, this, &PageHelper::onOutput);
@@ -50,10 +55,7 @@ void PageHelper::start() {
     // The helper keeps the page's deadline itself and reports what it has by then; the
     // grace is for a helper stuck past it.
     m_deadline.start(m_limits.timeout + m_limits.grace);
-    const QStringList arguments{QStringLiteral("--timeout"),
-                                QString::number(m_limits.timeout.count()),
-                                m_url.toString(QUrl::FullyEncoded)};
-    startConfined(m_process, helperProgram(m_limits), arguments,
+    startConfined(m_process, helperProgram(m_limits), tarvo::webprotocol::toArguments(m_request),
                   HelperLimits{m_limits.cpuSeconds, m_limits.memoryBytes});
 }
 
@@ -84,7 +86,12 @@ void PageHelper::onEnded() {
         fail(QStringLiteral("the page helper could not run under its limits"));
         break;
     case HelperEnd::Finished:
-        fail(QStringLiteral("the page helper ended early"));
+        if (m_process.exitCode() == tarvo::webprotocol::OutOfMemoryExit)
+            fail(QStringLiteral("the page went past the memory limit"));
+        else if (m_process.exitCode() == tarvo::webprotocol::NoSandboxExit)
+            fail(QStringLiteral("the page helper could not enter its sandbox"));
+        else
+            fail(QStringLiteral("the page helper ended early"));
         break;
     }
 }
@@ -95,13 +102,15 @@ void PageHelper::fail(const QString& why) {
     m_done = true;
     m_deadline.stop();
     m_process.kill();
-    const tarvo::webprotocol::ErrorPage error = tarvo::webprotocol::errorPage(m_url, why);
-    emit message(error.document);
-    emit message(error.page);
+    Message failed;
+    failed.kind = Message::Kind::Failed;
+    failed.url = m_request.url;
+    failed.text = why;
+    emit message(failed);
 }
 
 void PageHelper::deliver(Message next) {
-    if (next.kind == Message::Kind::Page) {
+    if (next.kind == Message::Kind::Page || next.kind == Message::Kind::Failed) {
         m_done = true;
         m_deadline.stop();
     }

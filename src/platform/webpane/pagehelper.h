@@ -2,22 +2,23 @@
 
 #include "platform/webpane/panelimits.h"
 #include "webprotocol/message.h"
+#include "webprotocol/request.h"
 
 #include <QObject>
 #include <QProcess>
 #include <QTimer>
-#include <QUrl>
 
 namespace tarvo::platform::webpane {
 
 // One navigation, run by the tarvo-web helper process under the limits. It reports the
-// helper's messages in order; if the helper cannot start, is killed at a limit, passes
-// the deadline or says anything malformed, the pane's error page stands in for whatever
-// had not come yet. Nothing is reported after the page.
+// helper's messages in order; if the helper cannot start, is ended at a limit, passes the
+// deadline or says anything malformed or past a cap, a Failed message stands in for
+// whatever had not come yet. Nothing is reported after the page or the failure.
 class PageHelper final : public QObject {
     Q_OBJECT
 public:
-    PageHelper(const WebPaneLimits& limits, const QUrl& url, QObject* parent = nullptr);
+    PageHelper(const WebPaneLimits& limits, const tarvo::webprotocol::Request& request,
+               QObject* parent = nullptr);
     ~PageHelper() override;
 
     void start();
@@ -32,7 +33,7 @@ private:
     void deliver(tarvo::webprotocol::Message next);
 
     WebPaneLimits m_limits;
-    QUrl m_url;
+    tarvo::webprotocol::Request m_request;
     QProcess m_process;
     QTimer m_deadline;
     tarvo::webprotocol::MessageReader m_reader;
