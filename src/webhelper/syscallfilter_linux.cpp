@@ -89,8 +89,11 @@ constexpr int HelperCalls[] = {
     SCMP_SYS(exit_group),        // the helper ends
 };
 
-// Flags that make an open write, create, truncate or append.
-constexpr scmp_datum_t WriteFlags = O_WRONLY | O_RDWR | O_CREAT | O_TRUNC | O_APPEND | __O_TMPFILE;
+// Flags that make an open write, create, truncate or append. A temporary file is its own
+// bit here: the C library's name for it includes the flag that asks for a directory.
+constexpr scmp_datum_t TemporaryFile = 020000000;
+constexpr scmp_datum_t WriteFlags =
+    O_WRONLY | O_RDWR | O_CREAT | O_TRUNC | O_APPEND | TemporaryFile;
 
 bool add(const Filter& filter, uint32_t action, int call,
          std::initializer_list<scmp_arg_cmp> args) {
@@ -103,9 +106,8 @@ bool addOpen(const Filter& filter, int call, unsigned flagsArgument) {
     if (!add(filter, SCMP_ACT_ALLOW, call,
              {SCMP_CMP(flagsArgument, SCMP_CMP_MASKED_EQ, WriteFlags, 0)}))
         return false;
-    for (scmp_datum_t flag :
-         {scmp_datum_t(O_WRONLY), scmp_datum_t(O_RDWR), scmp_datum_t(O_CREAT),
-          scmp_datum_t(O_TRUNC), scmp_datum_t(O_APPEND), scmp_datum_t(__O_TMPFILE)}) {
+    for (scmp_datum_t flag : {scmp_datum_t(O_WRONLY), scmp_datum_t(O_RDWR), scmp_datum_t(O_CREAT),
+                              scmp_datum_t(O_TRUNC), scmp_datum_t(O_APPEND), TemporaryFile}) {
         if (!add(filter, SCMP_ACT_ERRNO(EACCES), call,
                  {SCMP_CMP(flagsArgument, SCMP_CMP_MASKED_EQ, flag, flag)}))
             return false;
