@@ -12,9 +12,9 @@ namespace tarvo::webprotocol {
 // taller than HeightInPanes pane heights (what lies further down is not drawn), and never
 // more than MaxPicturePixels device pixels, whatever pane the window asks for.
 constexpr int HeightInPanes = 4;
-constexpr int MaxPaneSide = 2048;                    // logical pixels, either way
+constexpr int MaxPaneSide = 1024;                    // logical pixels, either way
 constexpr int MaxPixelRatio = 2;                     // a denser screen gets the picture scaled up
-constexpr qint64 MaxPicturePixels = qint64(1) << 22; // 16 MiB at four bytes a pixel
+constexpr qint64 MaxPicturePixels = qint64(1) << 21; // 8 MiB at four bytes a pixel
 constexpr int MaxLinks = 256;                        // link areas: one per line a link spans
 constexpr qsizetype MaxUrl = 2048;                   // characters of a link's address
 constexpr qsizetype MaxText = 64 * 1024;             // characters of the page's plain text
