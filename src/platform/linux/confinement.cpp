@@ -1,6 +1,7 @@
 #include "platform/confinement.h"
 
 #include <csignal>
+#include <linux/close_range.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -11,6 +12,39 @@ namespace {
 
 // The child's exit code when a limit could not be set; no helper exits with it.
 constexpr int NotConfinedExit = 121;
+
+// The page sandbox's share, set before the helper runs: nothing of this program's
+// environment but what the toolkit, its fonts and the sanitizers read (no tokens, no
+// session addresses), and no descriptor but the three standard ones.
+QProcessEnvironment helperEnvironment() {
+    static const char* const kept[] = {
+        "HOME",
+        "LANG",
+        "LC_ALL",
+        "LC_CTYPE",
+        "LD_LIBRARY_PATH",
+        "QT_PLUGIN_PATH",
+        "QT_QPA_FONTDIR",
+        "FONTCONFIG_FILE",
+        "FONTCONFIG_PATH",
+        "FONTCONFIG_SYSROOT",
+        "XDG_CACHE_HOME",
+        "XDG_CONFIG_HOME",
+        "XDG_CONFIG_DIRS",
+        "XDG_DATA_HOME",
+        "XDG_DATA_DIRS",
+        "ASAN_OPTIONS",
+        "LSAN_OPTIONS",
+        "UBSAN_OPTIONS",
+    };
+    const QProcessEnvironment system = QProcessEnvironment::systemEnvironment();
+    QProcessEnvironment environment;
+    for (const char* name : kept) {
+        if (system.contains(QLatin1String(name)))
+            environment.insert(QLatin1String(name), system.value(QLatin1String(name)));
+    }
+    return environment;
+}
 
 } // namespace
 
@@ -31,10 +65,12 @@ void startConfined(QProcess& process, const QString& program, const QStringList&
                           prctl(PR_SET_PDEATHSIG, SIGKILL) == 0;
         if (!held)
             _exit(NotConfinedExit);
+        close_range(3, ~0U, CLOSE_RANGE_CLOEXEC);
     });
+    process.setWorkingDirectory(QStringLiteral("/"));
     // Address space is what the kernel limits; glibc reserves 64 MiB of it for each
     // thread's arena, which a few threads would spend on nothing.
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    QProcessEnvironment environment = helperEnvironment();
     environment.insert(QStringLiteral("MALLOC_ARENA_MAX"), QStringLiteral("2"));
     process.setProcessEnvironment(environment);
     process.start(program, arguments, QIODevice::ReadOnly);
