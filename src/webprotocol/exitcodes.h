@@ -6,7 +6,9 @@ namespace tarvo::webprotocol {
 // error page.
 enum HelperExit : int {
     // It could not drop its rights before reading the page, and never runs with them.
-    NoSandboxExit = 3,
+    // Not 3: that is how abort() ends a program on Windows, which the window reads as a
+    // limit reached.
+    NoSandboxExit = 5,
     // Memory ran out under its address-space limit: the page went past the memory limit.
     OutOfMemoryExit = 4,
 };
