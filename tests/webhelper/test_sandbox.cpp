@@ -1,6 +1,7 @@
 // The page helper's sandbox, entered by the probe through the helper's own function:
 // whatever a broken helper tries beyond its page is refused, and a sandbox that cannot
 // be set up ends it.
+#include "platform/confinement.h"
 #include "webprotocol/exitcodes.h"
 
 #include <QDir>
@@ -11,8 +12,10 @@
 #include <QtTest>
 
 #include <cerrno>
+#include <fcntl.h>
 #include <seccomp.h>
 #include <sys/prctl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -58,6 +61,7 @@ private slots:
     void refusesEachForbiddenThing();
     void aMissingLayerEndsOrIsNamed_data();
     void aMissingLayerEndsOrIsNamed();
+    void theHelperStartsWithNothingOfTheWindows();
 
 private:
     QTemporaryDir m_scratch;
@@ -132,6 +136,27 @@ void TestSandbox::aMissingLayerEndsOrIsNamed() {
         QVERIFY2(run.out.startsWith("refused: "), run.out);
         QVERIFY2(run.err.contains("no Landlock"), run.err);
     }
+}
+
+// A secret in the window's environment, a descriptor it leaves open to children and a
+// working folder of its own: the helper starts with none of them.
+void TestSandbox::theHelperStartsWithNothingOfTheWindows() {
+    qputenv("TARVO_SECRET", "token");
+    const int leaked = ::open("/dev/null", O_RDONLY);
+    const QString folder = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(m_scratch.path()));
+    QProcess helper;
+    tarvo::platform::startConfined(
+        helper, QStringLiteral("/bin/sh"),
+        {QStringLiteral("-c"),
+         QStringLiteral("pwd; echo \"[$TARVO_SECRET]\"; test -e /proc/self/fd/%1 && echo leaked")
+             .arg(leaked)},
+        {5, 0});
+    QDir::setCurrent(folder);
+    ::close(leaked);
+    qunsetenv("TARVO_SECRET");
+    QVERIFY(helper.waitForFinished(10000));
+    QCOMPARE(helper.readAllStandardOutput(), QByteArray("/\n[]\n"));
 }
 
 QTEST_GUILESS_MAIN(TestSandbox)
