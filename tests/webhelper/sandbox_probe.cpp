@@ -1,8 +1,10 @@
 // Enters the page helper's sandbox through the helper's own function, then tries one
 // thing the sandbox forbids and says on standard output what happened:
-//   sandbox_probe [--unconfined] <write|read|run|socket|connect|ask> <path or port> <origin port>
+//   sandbox_probe [--unconfined] <write|read|run|socket|connect|ask|start> <path or port>
+//                 <origin port>
 // "done" when it was done, "refused: <why>" when it failed, nothing when the sandbox
 // ended the process. A sandbox that cannot be entered ends it as it ends the helper.
+// "start" tries nothing: the helper's start-up alone, for the benchmark.
 #include "webhelper/preload.h"
 #include "webhelper/sandbox.h"
 #include "webprotocol/exitcodes.h"
@@ -62,6 +64,8 @@ int main(int argc, char* argv[]) {
         }
     }
 
+    if (attempt == QLatin1String("start"))
+        return report(true);
     if (attempt == QLatin1String("write"))
         return report(::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600) >= 0);
     if (attempt == QLatin1String("read")) {
