@@ -16,7 +16,11 @@ constexpr int AbortExit = 3;
 
 // A job with the helper's limits (user CPU time and committed memory per process, the
 // helper killed when the job closes, no error box for an unhandled exception) and the
-// process-creation attribute that makes a new process a member from its start.
+// process-creation attribute that makes a new process a member from its start. For the
+// page sandbox, the job also keeps the helper from the desktop: no other desktop, no
+// clipboard, an atom table of its own, no system parameters, display settings or log-off.
+// (Other processes' windows stay usable: the helper's own platform plugin asks for the
+// screen's.)
 class Job final {
 public:
     explicit Job(const HelperLimits& limits)
@@ -25,6 +29,12 @@ public:
         info.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_PROCESS_TIME |
                                                 JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE |
                                                 JOB_OBJECT_LIMIT_DIE_ON_UNHANDLED_EXCEPTION;
+        JOBOBJECT_BASIC_UI_RESTRICTIONS ui{};
+        ui.UIRestrictionsClass =
+            JOB_OBJECT_UILIMIT_DESKTOP | JOB_OBJECT_UILIMIT_READCLIPBOARD |
+            JOB_OBJECT_UILIMIT_WRITECLIPBOARD | JOB_OBJECT_UILIMIT_GLOBALATOMS |
+            JOB_OBJECT_UILIMIT_SYSTEMPARAMETERS | JOB_OBJECT_UILIMIT_DISPLAYSETTINGS |
+            JOB_OBJECT_UILIMIT_EXITWINDOWS;
         if (limits.memoryBytes > 0)
             info.BasicLimitInformation.LimitFlags |= JOB_OBJECT_LIMIT_PROCESS_MEMORY;
         info.BasicLimitInformation.PerProcessUserTimeLimit.QuadPart =
@@ -33,10 +43,12 @@ public:
         SIZE_T size = 0;
         ::InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
         m_attributes.resize(size);
-        m_listMade = m_handle &&
-                     ::SetInformationJobObject(m_handle, JobObjectExtendedLimitInformation, &info,
-                                               sizeof info) &&
-                     ::InitializeProcThreadAttributeList(list(), 1, 0, &size);
+        m_listMade =
+            m_handle &&
+            ::SetInformationJobObject(m_handle, JobObjectExtendedLimitInformation, &info,
+                                      sizeof info) &&
+            ::SetInformationJobObject(m_handle, JobObjectBasicUIRestrictions, &ui, sizeof ui) &&
+            ::InitializeProcThreadAttributeList(list(), 1, 0, &size);
         m_ready =
             m_listMade && ::UpdateProcThreadAttribute(list(), 0, PROC_THREAD_ATTRIBUTE_JOB_LIST,
                                                       &m_handle, sizeof m_handle, nullptr, nullptr);
