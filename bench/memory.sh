@@ -16,7 +16,7 @@ host=$(sed -n 's/.*webServer = QStringLiteral("\([^"]*\)").*/\1/p' "$root/src/ma
 
 start_session
 start_netns
-printf '127.0.0.1 localhost\n127.0.0.1 %s\n' "$host" >"/etc/netns/$netns/hosts"
+add_host "$host"
 "${in_netns[@]}" python3 "$root/scripts/serve-web.py" --bind 127.0.0.1 --port 80 \
   >"$workdir/web.log" 2>&1 &
 pids+=("$!")

@@ -70,15 +70,20 @@ cleanup() {
     show_log
     wineserver -k 2>/dev/null || true
     ip netns del "$netns" 2>/dev/null || true
-    rm -rf "/etc/netns/$netns"
+    rm -rf "$etc"
 }
 trap cleanup EXIT
 wineserver -k 2>/dev/null || true
-mkdir -p "/etc/netns/$netns"
-echo "nameserver 127.0.0.1" >"/etc/netns/$netns/resolv.conf"
+# Its own /etc files for lookups, laid over the machine's inside the namespace.
+etc=/run/tarvo-netns/$netns
+mkdir -p "$etc"
+printf '127.0.0.1\tlocalhost\n::1\tlocalhost\n' >"$etc/hosts"
+echo "hosts: files dns" >"$etc/nsswitch.conf"
+echo "nameserver 127.0.0.1" >"$etc/resolv.conf"
 ip netns add "$netns"
 ip -n "$netns" link set lo up
 ip -n "$netns" link add tw0 type veth peer name tw1
 ip -n "$netns" link set tw0 up
 ip -n "$netns" link set tw1 up
-ip netns exec "$netns" wine "$@"
+# shellcheck disable=SC2016 # expanded by the inner shell
+ip netns exec "$netns" sh -c 'mount -t overlay tarvo-etc -o "lowerdir=$0:/etc" /etc && exec wine "$@"' "$etc" "$@"

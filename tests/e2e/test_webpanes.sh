@@ -9,7 +9,7 @@ host=$(sed -n 's/.*webServer = QStringLiteral("\([^"]*\)").*/\1/p' "$root/src/ma
 [[ -n "$host" ]] || fail "no web server host in src/main/hosts.h"
 start_session
 start_netns
-printf '127.0.0.1 localhost\n127.0.0.1 %s\n' "$host" >"/etc/netns/$netns/hosts"
+add_host "$host"
 
 # The most common colour of a region of a screenshot: "r,g,b".
 main_colour() { # FILE X Y W H

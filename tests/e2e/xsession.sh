@@ -13,7 +13,7 @@ stop_session() {
   for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
   if [[ -n "$netns" ]]; then
     ip netns del "$netns" 2>/dev/null || true
-    rm -rf "/etc/netns/$netns"
+    rm -rf "$netns_etc"
   fi
   rm -rf "$workdir"
 }
@@ -55,16 +55,23 @@ start_session() {
 # latency probe's name lookup and echoes) leaves the machine: loopback, and a veth pair
 # whose two ends both lie inside, carrying the default route that makes the program
 # count as connected. Name lookups go to 127.0.0.1 there, where nothing answers.
-# Run programs in it as "${in_netns[@]}" PROGRAM: a plain command, so that $! of a
-# background one is the program's own PID. Needs root; without it the test is skipped.
+# The namespace brings its own /etc files for lookups (hosts, nsswitch.conf, resolv.conf,
+# a machine id), laid over the machine's /etc: nothing is taken from the machine, and a
+# file it lacks is there too. add_host NAME maps a name to 127.0.0.1 there.
+# Run programs in it as "${in_netns[@]}" PROGRAM: it ends in an exec of PROGRAM, so that
+# $! of a background one is the program's own PID. Needs root; otherwise a skip.
 start_netns() {
   if ((EUID != 0)); then
     echo "SKIP: a network namespace of the test's own needs root"
     exit 77
   fi
   netns="tarvo-e2e-$$"
-  mkdir -p "/etc/netns/$netns"
-  echo "nameserver 127.0.0.1" >"/etc/netns/$netns/resolv.conf"
+  netns_etc=/run/tarvo-netns/$netns
+  mkdir -p "$netns_etc"
+  printf '127.0.0.1\tlocalhost\n::1\tlocalhost\n' >"$netns_etc/hosts"
+  echo "hosts: files dns" >"$netns_etc/nsswitch.conf"
+  echo "nameserver 127.0.0.1" >"$netns_etc/resolv.conf"
+  echo "7a72766f7465737400000000000000aa" >"$netns_etc/machine-id"
   ip netns add "$netns"
   ip -n "$netns" link set lo up
   ip -n "$netns" link add tv0 type veth peer name tv1
@@ -73,8 +80,11 @@ start_netns() {
   ip -n "$netns" link set tv0 up
   ip -n "$netns" link set tv1 up
   ip -n "$netns" route add default dev tv0
-  in_netns=(ip netns exec "$netns")
+  # shellcheck disable=SC2016 # expanded by the inner shell
+  in_netns=(ip netns exec "$netns" sh -c 'mount -t overlay tarvo-etc -o "lowerdir=$0:/etc" /etc && exec "$@"' "$netns_etc")
 }
+
+add_host() { printf '127.0.0.1\t%s\n' "$1" >>"$netns_etc/hosts"; }
 
 # start_stream_server LIFETIME: steady_http.py on 127.0.0.1 inside the namespace, on a
 # free-looking port it puts in $port, ended by itself after LIFETIME seconds.

@@ -170,10 +170,9 @@ void TestPing::lostNameQueries() {
 
     const int checks = 2;
     QString output;
-    QVERIFY2(testing::runTool("ip",
-                              {"netns", "exec", ns.name(), TARVO_CHECK_PROBE, "probe.example.com",
-                               QString::number(checks)},
-                              &output, {}, 90000),
+    QVERIFY2(testing::runTool(
+                 "ip", ns.exec(TARVO_CHECK_PROBE, {"probe.example.com", QString::number(checks)}),
+                 &output, {}, 90000),
              qPrintable(output));
     const QStringList averages = output.split('\n', Qt::SkipEmptyParts);
     QCOMPARE(averages.size(), checks);

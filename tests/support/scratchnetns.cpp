@@ -10,6 +10,7 @@
 
 #include <fcntl.h>
 #include <sched.h>
+#include <sys/mount.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -27,6 +28,47 @@ QString enterNetns(const QString& netns) {
         return why;
     }
     ::close(nsFd);
+    return {};
+}
+
+namespace {
+
+// Where each scratch namespace keeps its /etc files: outside /etc, which an overlay's
+// layer may not lie inside of.
+const QString etcRoot = QStringLiteral("/run/tarvo-netns/");
+
+// The mount that puts the files of the first layer over /etc, for mount(8) and mount(2).
+QByteArray overlayOptions(const QString& dir) {
+    return "lowerdir=" + QFile::encodeName(dir) + ":/etc";
+}
+
+bool writeFile(const QString& path, const QByteArray& text, QString* why) {
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(text) == text.size())
+        return true;
+    *why = path + QStringLiteral(": ") + file.errorString();
+    return false;
+}
+
+} // namespace
+
+QString writeEtcFiles(const QString& dir) {
+    QString why;
+    if (!QDir().mkpath(dir))
+        return QStringLiteral("cannot make ") + dir;
+    if (writeFile(dir + QStringLiteral("/hosts"), "127.0.0.1\tlocalhost\n::1\tlocalhost\n", &why) &&
+        writeFile(dir + QStringLiteral("/nsswitch.conf"), "hosts: files dns\n", &why) &&
+        writeFile(dir + QStringLiteral("/machine-id"), "7a72766f7465737400000000000000aa\n", &why))
+        return {};
+    return why;
+}
+
+QString overlayEtc(const QString& dir) {
+    if (::unshare(CLONE_NEWNS) != 0 ||
+        ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+        ::mount("tarvo-etc", "/etc", "overlay", 0, overlayOptions(dir).constData()) != 0)
+        return QStringLiteral("cannot lay the test's /etc files over the machine's: ") +
+               strerror(errno);
     return {};
 }
 
@@ -78,8 +120,8 @@ static void removeNamespacesOfDeadTests() {
         return QDir(dir).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
     };
     // Also a configuration whose namespace is already gone.
-    QStringList names =
-        entries(QStringLiteral("/run/netns")) + entries(QStringLiteral("/etc/netns"));
+    QStringList names = entries(QStringLiteral("/run/netns")) + entries(etcRoot) +
+                        entries(QStringLiteral("/etc/netns"));
     names.removeDuplicates();
     for (const QString& name : names) {
         const auto match = scratch.match(name);
@@ -87,6 +129,7 @@ static void removeNamespacesOfDeadTests() {
             continue;
         if (QFileInfo::exists(QStringLiteral("/run/netns/") + name))
             runTool(QStringLiteral("ip"), {"netns", "del", name});
+        QDir(etcRoot + name).removeRecursively();
         QDir(QStringLiteral("/etc/netns/") + name).removeRecursively();
     }
 }
@@ -100,6 +143,10 @@ ScratchNetns::ScratchNetns(const QString& tag) {
                  .arg(QCoreApplication::applicationPid())
                  .arg(++counter);
     m_valid = runTool(QStringLiteral("ip"), {"netns", "add", m_name}, &m_lastError);
+    if (m_valid) {
+        m_lastError = writeEtcFiles(configDir());
+        m_valid = m_lastError.isEmpty();
+    }
 }
 
 ScratchNetns::~ScratchNetns() {
@@ -109,27 +156,33 @@ ScratchNetns::~ScratchNetns() {
     QDir(configDir()).removeRecursively();
 }
 
-// "ip netns exec" puts the files of /etc/netns/<name>/ over those of /etc.
 QString ScratchNetns::configDir() const {
-    return QStringLiteral("/etc/netns/") + m_name;
+    return etcRoot + m_name;
 }
 
 bool ScratchNetns::setNameServers(const QStringList& addresses, const QString& options) {
-    if (!m_valid || !QDir().mkpath(configDir())) {
-        m_lastError = QStringLiteral("cannot make ") + configDir();
+    if (!m_valid)
         return false;
-    }
-    QFile file(configDir() + QStringLiteral("/resolv.conf"));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        m_lastError = file.errorString();
-        return false;
-    }
     QByteArray text;
     for (const QString& address : addresses)
         text += "nameserver " + address.toLatin1() + '\n';
     if (!options.isEmpty())
         text += "options " + options.toLatin1() + '\n';
-    return file.write(text) == text.size();
+    return writeFile(configDir() + QStringLiteral("/resolv.conf"), text, &m_lastError);
+}
+
+// "ip netns exec" gives the program a mount namespace of its own; the overlay goes there,
+// and the shell then makes way for the program.
+QStringList ScratchNetns::exec(const QString& program, const QStringList& args) const {
+    return QStringList{QStringLiteral("netns"),
+                       QStringLiteral("exec"),
+                       m_name,
+                       QStringLiteral("sh"),
+                       QStringLiteral("-c"),
+                       QStringLiteral("mount -t overlay tarvo-etc -o \"$0\" /etc && exec \"$@\""),
+                       QString::fromLocal8Bit(overlayOptions(configDir())),
+                       program} +
+           args;
 }
 
 bool ScratchNetns::ip(const QStringList& args) {
