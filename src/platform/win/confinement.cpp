@@ -41,17 +41,21 @@ public:
             LONGLONG(limits.cpuSeconds) * 10'000'000; // in 100 ns
         info.ProcessMemoryLimit = SIZE_T(limits.memoryBytes);
         SIZE_T size = 0;
-        ::InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
+        ::InitializeProcThreadAttributeList(nullptr, 2, 0, &size);
         m_attributes.resize(size);
         m_listMade =
             m_handle &&
             ::SetInformationJobObject(m_handle, JobObjectExtendedLimitInformation, &info,
                                       sizeof info) &&
             ::SetInformationJobObject(m_handle, JobObjectBasicUIRestrictions, &ui, sizeof ui) &&
-            ::InitializeProcThreadAttributeList(list(), 1, 0, &size);
+            ::InitializeProcThreadAttributeList(list(), 2, 0, &size);
         m_ready =
             m_listMade && ::UpdateProcThreadAttribute(list(), 0, PROC_THREAD_ATTRIBUTE_JOB_LIST,
                                                       &m_handle, sizeof m_handle, nullptr, nullptr);
+        // Nor can it start a program (Windows 10 1709 on; an older system goes without).
+        if (m_ready)
+            ::UpdateProcThreadAttribute(list(), 0, PROC_THREAD_ATTRIBUTE_CHILD_PROCESS_POLICY,
+                                        &m_childPolicy, sizeof m_childPolicy, nullptr, nullptr);
     }
     ~Job() {
         if (m_listMade)
@@ -83,6 +87,7 @@ private:
     }
 
     HANDLE m_handle;
+    DWORD m_childPolicy = PROCESS_CREATION_CHILD_PROCESS_RESTRICTED;
     std::vector<char> m_attributes;
     STARTUPINFOEXW m_startup{};
     bool m_listMade = false;
