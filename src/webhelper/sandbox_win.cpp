@@ -53,17 +53,15 @@ void setMitigations() {
     images.NoRemoteImages = 1;            // no code from a network share
     images.NoLowMandatoryLabelImages = 1; // nor any a low-integrity process could have written
     SetProcessMitigationPolicy(ProcessImageLoadPolicy, &images, sizeof images);
-    PROCESS_MITIGATION_STRICT_HANDLE_CHECK_POLICY handles{};
-    handles.RaiseExceptionOnInvalidHandleReference = 1; // a forged handle ends the helper
-    handles.HandleExceptionsPermanentlyEnabled = 1;
-    SetProcessMitigationPolicy(ProcessStrictHandleCheckPolicy, &handles, sizeof handles);
 }
 
 } // namespace
 
-// What the helper can take from itself. The restricted token, the job's UI limits and
-// the single process the job allows are set by the window when it creates the helper;
-// this adds the rest and makes sure the token is low whatever the window did.
+// What the helper can take from itself; the job that keeps it from the desktop and from
+// starting programs is the window's, set when it creates the helper. Its token goes to
+// low integrity (nothing of the user's, files or registry, can be written from there)
+// without its privileges. Its pipe to the window, open already, stays its one channel
+// besides the page's connections.
 QString enterSandbox(const QUrl&) {
     SetCurrentDirectoryW(L"\\");
     setMitigations();
