@@ -89,11 +89,12 @@ Tarvo: GNU General Public License version 3 or later (tarvo-GPL-3.0.txt).
 
 Qt ${qt_version%%+*} (Qt6Core.dll, Qt6Gui.dll, Qt6Widgets.dll, Qt6Network.dll and the plugins
 in platforms/, imageformats/ and styles/): GNU Lesser General Public License version 3
-(qt/LICENSE.LGPL3, with the GPL it builds on in qt/LICENSE.GPL3); the code Qt bundles
-keeps its own licences (qt/src/3rdparty/). Built, unchanged but for two build guards,
-from Debian's source package qt6-base, version $qt_version
-(apt-get source qt6-base=$qt_version). You may replace these libraries with your own
-build of Qt.
+(qt/LICENSES/LGPL-3.0-only.txt, with the GPL it builds on in
+qt/LICENSES/GPL-3.0-only.txt); the code Qt bundles keeps its own licences
+(qt/src/3rdparty/). Built from Debian's source package qt6-base, version $qt_version
+(apt-get source qt6-base=$qt_version), with two build guards added in its Windows
+plugin (scripts/windows/build-toolkit.sh in Tarvo's source). You may replace these
+libraries with your own build of Qt.
 
 libjpeg-turbo (linked into imageformats/qjpeg.dll): the IJG licence and the modified BSD
 licence (libjpeg-turbo/LICENSE.md); Debian's source package libjpeg-turbo, version

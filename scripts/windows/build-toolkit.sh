@@ -122,6 +122,8 @@ cmake --build "$work/qt-build" >"$prefix.qt-build.log" 2>&1 ||
     { grep -A 20 '^FAILED:' "$prefix.qt-build.log" | grep -v -e Wattributes -e dllimport | head -n 80; exit 1; }
 cmake --install "$work/qt-build" >/dev/null
 # Qt's licences and those of the code it bundles into the libraries the zip ships.
-(cd "$qt_src" && { ls -d LICENSE* LICENSES/* 2>/dev/null || true; find src/3rdparty -type f \
-    \( -iname 'LICENSE*' -o -iname 'LICENCE*' -o -iname 'COPYING*' \); } |
-    while read -r f; do install -D -m 644 "$f" "$prefix/share/licenses/qt/$f"; done)
+(cd "$qt_src" && {
+    find . -maxdepth 1 -type f -name 'LICENSE*'
+    [ ! -d LICENSES ] || find LICENSES -type f
+    find src/3rdparty -type f \( -iname 'LICENSE*' -o -iname 'LICENCE*' -o -iname 'COPYING*' \)
+} | while read -r f; do install -D -m 644 "$f" "$prefix/share/licenses/qt/$f"; done)
