@@ -5,6 +5,7 @@
 #include "runtime/errors.h"
 #include "support/httpserver.h"
 #include "support/urlcatcher.h"
+#include "webprotocol/exitcodes.h"
 
 #include <QBuffer>
 #include <QDesktopServices>
@@ -504,6 +505,8 @@ void TestWebPane::aFailingHelperLeavesTheErrorPage_data() {
     QTest::newRow("talking nonsense")
         << QByteArray("printf '\\377\\377\\377\\377 and more'; exec sleep 30") << "malformed";
     QTest::newRow("ending without a page") << QByteArray("exit 0") << "ended early";
+    QTest::newRow("without its sandbox")
+        << "exit " + QByteArray::number(tarvo::webprotocol::NoSandboxExit) << "its sandbox";
     QTest::newRow("missing") << QByteArray() << "missing";
 }
 
