@@ -2,7 +2,8 @@
 # Memory of the window's process with both web panes loaded: Tarvo under Xvfb in a
 # network namespace whose hosts file maps the maker's web server to 127.0.0.1, where the
 # shipped pages are served. Once both pages show, it prints the window process's peak
-# resident size (VmHWM) and its current one.
+# resident size (VmHWM, target: under 36 MB), its current one, and how much of that is
+# anonymous memory rather than pages of the libraries and fonts it maps.
 #
 #   bench/memory.sh [path/to/tarvo]      (default build/test/src/main/tarvo)
 #   BEFORE=path/to/other/tarvo           another build, measured the same way after it
@@ -34,7 +35,8 @@ measure() { # TARVO LABEL
   sleep "$settle"
   ! pgrep -P "$pid" >/dev/null || fail "$2: a page helper is still running"
   echo "$2: window process peak $(($(field "$pid" VmHWM) / 1024)) MB ($(field "$pid" VmHWM) kB)," \
-    "now $(($(field "$pid" VmRSS) / 1024)) MB; helpers running: $(pgrep -c -P "$pid" || true)"
+    "now $(($(field "$pid" VmRSS) / 1024)) MB, anonymous $(($(field "$pid" RssAnon) / 1024)) MB;" \
+    "helpers running: $(pgrep -c -P "$pid" || true)"
   kill "$pid"
   wait "$pid" 2>/dev/null || true
 }
