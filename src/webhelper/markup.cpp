@@ -12,6 +12,8 @@
 namespace tarvo::webhelper {
 namespace {
 
+// Levels of nesting the parser is given.
+constexpr int MaxDepth = 512;
 // All the head's style sheets together.
 constexpr qsizetype MaxStyle = 16 * 1024;
 

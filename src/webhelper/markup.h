@@ -12,14 +12,12 @@ struct GumboInternalOutput;
 
 namespace tarvo::webhelper {
 
-// A parsed HTML document. The parser is given at most MaxDepth levels of nesting (see
+// A parsed HTML document. The parser is given at most 512 levels of nesting (see
 // limitNesting), the innerHTML stops at MaxInnerHtml characters and what is shown at the
 // display's caps. The helper process that parses also runs under hard limits: whatever
 // the parser itself may cost on a hostile page ends there.
 class Markup final {
 public:
-    static constexpr int MaxDepth = 512;
-
     explicit Markup(const QString& text);
     ~Markup();
     Markup(const Markup&) = delete;

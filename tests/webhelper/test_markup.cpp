@@ -123,6 +123,11 @@ void TestMarkup::display_data() {
         << repeated(QStringLiteral("<p>x</p>"), 11) + QStringLiteral("<img src=ok.gif><p>y</p>")
         << repeated(QStringLiteral("<p>x</p>"), 11) +
                QStringLiteral("<img src=\"http://kiv.test/dir/ok.gif\">");
+    QTest::newRow("a line break counts as an element")
+        << repeated(QStringLiteral("<br>"), 20) << repeated(QStringLiteral("<br>"), 12);
+    QTest::newRow("alt text counts as text")
+        << QStringLiteral("<img alt=\"%1\"><img alt=\"%1\"><img alt=\"%1\">").arg(QString(15, u'a'))
+        << QString(30, u'a');
     QTest::newRow("text ends at its cap")
         << QStringLiteral("<b>%1</b><i>%1</i><u>%1</u>").arg(QString(15, u'a'))
         << QStringLiteral("<b>%1</b><i>%1</i><u>").arg(QString(15, u'a'));
