@@ -45,6 +45,20 @@ QStringList fontPaths() {
     return covering;
 }
 
+// Landlock and no new privileges hold for the thread that asks and the threads it starts
+// later, not for threads already running: the sandbox is only whole in a process that
+// has one thread.
+bool hasOneThread() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return false;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("Threads:"))
+            return line.mid(8).trimmed() == "1";
+    }
+    return false;
+}
+
 QString failure(const char* what) {
     return QStringLiteral("%1: %2").arg(QLatin1String(what),
                                         QString::fromLocal8Bit(std::strerror(errno)));
@@ -56,6 +70,8 @@ QString failure(const char* what) {
 // (which Landlock and an unprivileged filter need), Landlock while its calls are still
 // allowed, the system call filter last.
 QString enterSandbox(const QUrl& origin) {
+    if (!hasOneThread())
+        return QStringLiteral("threads already running would stay outside the sandbox");
     const QStringList readable = fontPaths();
     if (::chdir("/") != 0)
         return failure("working directory");

@@ -160,6 +160,9 @@ QString loadHelperFilter() {
         add(filter, SCMP_ACT_ALLOW, SCMP_SYS(tgkill), {SCMP_A0(SCMP_CMP_EQ, self)});
     if (!conditions)
         return why("a rule it cannot add");
+    // Every thread, should one have been started after all.
+    if (seccomp_attr_set(filter.get(), SCMP_FLTATR_CTL_TSYNC, 1) != 0)
+        return why("no filter for every thread");
     if (const int loaded = seccomp_load(filter.get()); loaded != 0)
         return QStringLiteral("seccomp: %1").arg(QString::fromLocal8Bit(std::strerror(-loaded)));
     return {};

@@ -1,7 +1,7 @@
 // Enters the page helper's sandbox through the helper's own function, then tries one
 // thing the sandbox forbids and says on standard output what happened:
-//   sandbox_probe [--unconfined] <write|read|run|socket|connect|ask|start> <path or port>
-//                 <origin port>
+//   sandbox_probe [--unconfined|--thread] <write|read|run|socket|connect|ask|start>
+//                 <path or port> <origin port>
 // "done" when it was done, "refused: <why>" when it failed, nothing when the sandbox
 // ended the process. A sandbox that cannot be entered ends it as it ends the helper.
 // "start" tries nothing: the helper's start-up alone, for the benchmark.
@@ -20,6 +20,7 @@
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -46,6 +47,11 @@ int main(int argc, char* argv[]) {
     const bool unconfined = arguments.value(0) == QLatin1String("--unconfined");
     if (unconfined)
         arguments.removeFirst();
+    // A thread of its own before the sandbox, which the sandbox could not hold.
+    if (arguments.value(0) == QLatin1String("--thread")) {
+        arguments.removeFirst();
+        std::thread([] { ::pause(); }).detach();
+    }
     if (arguments.size() != 3)
         return 2;
     const QString attempt = arguments[0];

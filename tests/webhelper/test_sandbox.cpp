@@ -118,18 +118,23 @@ void TestSandbox::refusesEachForbiddenThing() {
 }
 
 void TestSandbox::aMissingLayerEndsOrIsNamed_data() {
-    QTest::addColumn<int>("call");
+    QTest::addColumn<QStringList>("before"); // the probe's options
+    QTest::addColumn<int>("call");           // the system call the kernel seems not to have
     QTest::addColumn<bool>("ends");
-    QTest::newRow("no seccomp: the helper ends") << int(SCMP_SYS(seccomp)) << true;
+    QTest::newRow("no seccomp: the helper ends") << QStringList() << int(SCMP_SYS(seccomp)) << true;
+    QTest::newRow("a thread already running: the helper ends")
+        << QStringList{"--thread"} << 0 << true;
     QTest::newRow("no Landlock: a note, and it goes on")
-        << int(SCMP_SYS(landlock_create_ruleset)) << false;
+        << QStringList() << int(SCMP_SYS(landlock_create_ruleset)) << false;
 }
 
 void TestSandbox::aMissingLayerEndsOrIsNamed() {
+    QFETCH(QStringList, before);
     QFETCH(int, call);
     QFETCH(bool, ends);
-    const Run run = probe({QStringLiteral("write"), m_scratch.filePath(QStringLiteral("home/n"))},
-                          m_origin.serverPort(), call);
+    const Run run =
+        probe(before << QStringLiteral("write") << m_scratch.filePath(QStringLiteral("home/n")),
+              m_origin.serverPort(), call);
     if (ends) {
         QVERIFY2(!run.ended && run.code == tarvo::webprotocol::NoSandboxExit, run.out + run.err);
     } else {
