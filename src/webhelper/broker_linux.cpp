@@ -1,98 +1,24 @@
 #include "webhelper/broker_linux.h"
 
-#include "webhelper/syscallfilter_linux.h"
+#include "webhelper/brokerserver_linux.h"
 
+#include <QHash>
 #include <QPointer>
 #include <QSocketNotifier>
 #include <QTcpSocket>
 
 #include <cerrno>
-#include <csignal>
 #include <cstring>
-#include <deque>
-#include <netdb.h>
-#include <netinet/in.h>
-#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 namespace tarvo::webhelper {
 namespace {
 
-// The broker's reply: 0 with the connection attached, or why there is none (an errno
-// value, or NoHost).
-struct Reply {
-    int error;
-};
-constexpr int NoHost = -1;
-
-void sendReply(int channel, Reply reply, int connection) {
-    iovec part{&reply, sizeof reply};
-    msghdr message{};
-    message.msg_iov = &part;
-    message.msg_iovlen = 1;
-    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int))]{};
-    if (connection >= 0) {
-        message.msg_control = control;
-        message.msg_controllen = sizeof control;
-        cmsghdr* header = CMSG_FIRSTHDR(&message);
-        header->cmsg_level = SOL_SOCKET;
-        header->cmsg_type = SCM_RIGHTS;
-        header->cmsg_len = CMSG_LEN(sizeof(int));
-        std::memcpy(CMSG_DATA(header), &connection, sizeof connection);
-    }
-    ::sendmsg(channel, &message, MSG_NOSIGNAL);
-}
-
-// The broker, in a child forked from a process that may have threads: system calls and
-// the C library's lookup, nothing of Qt.
-[[noreturn]] void serve(int channel, const char* host, const char* port, pid_t helper) {
-    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-    if (::getppid() != helper)
-        ::_exit(0); // the helper ended before the line above
-    // It holds nothing of the helper's but its end of the channel.
-    if (channel > 0)
-        ::close_range(0, unsigned(channel) - 1, 0);
-    ::close_range(unsigned(channel) + 1, ~0U, 0);
-
-    addrinfo hints{};
-    hints.ai_socktype = SOCK_STREAM;
-    hints.ai_protocol = IPPROTO_TCP;
-    addrinfo* addresses = nullptr;
-    const bool found = ::getaddrinfo(host, port, &hints, &addresses) == 0;
-    if (!loadBrokerFilter())
-        ::_exit(1);
-    for (;;) {
-        char request;
-        const ssize_t got = ::recv(channel, &request, 1, 0);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            ::_exit(0);
-        Reply reply{found ? ECONNREFUSED : NoHost};
-        int connection = -1;
-        for (const addrinfo* address = found ? addresses : nullptr; address;
-             address = address->ai_next) {
-            connection = ::socket(address->ai_family, SOCK_STREAM | SOCK_CLOEXEC, IPPROTO_TCP);
-            if (connection >= 0 &&
-                ::connect(connection, address->ai_addr, address->ai_addrlen) == 0) {
-                reply.error = 0;
-                break;
-            }
-            reply.error = errno;
-            if (connection >= 0)
-                ::close(connection);
-            connection = -1;
-        }
-        sendReply(channel, reply, connection);
-        if (connection >= 0)
-            ::close(connection);
-    }
-}
-
 class BrokeredSocket;
 
-// The helper's end of the channel. The broker answers in the order it was asked.
+// The helper's end of the channel. The broker answers each request as its connection is
+// made, in any order.
 class Channel final : public QObject {
 public:
     Channel(int fd, const QUrl& origin)
@@ -112,7 +38,8 @@ private:
     int m_fd;
     QUrl m_origin;
     QSocketNotifier m_notifier;
-    std::deque<QPointer<BrokeredSocket>> m_waiting;
+    QHash<int, QPointer<BrokeredSocket>> m_waiting; // by request
+    int m_lastRequest = 0;
     bool m_ended = false;
 };
 
@@ -181,16 +108,16 @@ private:
 };
 
 void Channel::ask(BrokeredSocket* socket) {
-    const char request = 'c';
-    if (m_ended || ::send(m_fd, &request, 1, MSG_NOSIGNAL) != 1) {
+    const BrokerRequest request{++m_lastRequest};
+    if (m_ended || ::send(m_fd, &request, sizeof request, MSG_NOSIGNAL) != sizeof request) {
         socket->failLater(QAbstractSocket::UnknownSocketError, brokerEnded());
         return;
     }
-    m_waiting.emplace_back(socket);
+    m_waiting.insert(request.id, socket);
 }
 
 void Channel::onReply() {
-    Reply reply{0};
+    BrokerReply reply{};
     iovec part{&reply, sizeof reply};
     msghdr message{};
     message.msg_iov = &part;
@@ -201,20 +128,19 @@ void Channel::onReply() {
     const ssize_t got = ::recvmsg(m_fd, &message, MSG_CMSG_CLOEXEC | MSG_DONTWAIT);
     if (got < 0 && (errno == EAGAIN || errno == EINTR))
         return;
-    if (got != ssize_t(sizeof reply) || m_waiting.empty()) {
-        endAll();
-        return;
-    }
     int connection = -1;
-    if (const cmsghdr* header = CMSG_FIRSTHDR(&message);
+    if (const cmsghdr* header = got > 0 ? CMSG_FIRSTHDR(&message) : nullptr;
         header && header->cmsg_level == SOL_SOCKET && header->cmsg_type == SCM_RIGHTS)
         std::memcpy(&connection, CMSG_DATA(header), sizeof connection);
-    const QPointer<BrokeredSocket> socket = m_waiting.front();
-    m_waiting.pop_front();
-    if (socket)
+    const QPointer<BrokeredSocket> socket = m_waiting.take(reply.id);
+    if (socket && got == ssize_t(sizeof reply)) {
         socket->take(connection, reply.error);
-    else if (connection >= 0)
-        ::close(connection); // the fetch that asked has gone
+        return;
+    }
+    if (connection >= 0)
+        ::close(connection); // the fetch that asked has gone, or the reply is not one
+    if (got != ssize_t(sizeof reply))
+        endAll();
 }
 
 void Channel::endAll() {
@@ -246,7 +172,7 @@ QString startBroker(const QUrl& origin) {
         return QStringLiteral("no connection broker");
     }
     if (broker == 0)
-        serve(ends[1], host.constData(), port.constData(), helper);
+        serveConnections(ends[1], host.constData(), port.constData(), helper);
     ::close(ends[1]);
     g_channel = new Channel(ends[0], origin);
     return {};

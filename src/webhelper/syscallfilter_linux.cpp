@@ -174,8 +174,10 @@ bool loadBrokerFilter() {
         return false;
     constexpr int calls[] = {
         SCMP_SYS(recvfrom),        // the helper's request
-        SCMP_SYS(read),            // the same, as some libcs read it
+        SCMP_SYS(poll),            // waiting for requests and connections at once
+        SCMP_SYS(ppoll),           // the same, newer form
         SCMP_SYS(connect),         // the connection to the origin
+        SCMP_SYS(getsockopt),      // whether a connection was made
         SCMP_SYS(sendmsg),         // the reply that carries it
         SCMP_SYS(close),           // its copy of the connection, once handed over
         SCMP_SYS(rt_sigreturn),    // returning from a signal

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <sys/types.h>
+
+namespace tarvo::webhelper {
+
+// What the helper and its connection broker say over their channel: a request names
+// only itself; its reply comes with the connection attached, or says why there is none.
+struct BrokerRequest {
+    int id;
+};
+struct BrokerReply {
+    int id;
+    int error; // 0 (the connection is attached), an errno value, or NoHost
+};
+constexpr int NoHost = -1;
+
+// The broker's side, in the child forked for it (system calls and the C library's
+// lookup, nothing of Qt): it looks up host once, then for each request connects to
+// host on port, trying its addresses in turn, many requests at a time. It ends with
+// the helper, or when the helper closes the channel.
+[[noreturn]] void serveConnections(int channel, const char* host, const char* port, pid_t helper);
+
+} // namespace tarvo::webhelper
