@@ -71,8 +71,14 @@ public:
         g_channel->ask(this);
     }
 
-    // The broker's answer: a connection, or why there is none.
+    // The broker's answer: a connection, or why there is none. A socket aborted since it
+    // asked wants neither.
     void take(int connection, int error) {
+        if (state() != ConnectingState) {
+            if (connection >= 0)
+                ::close(connection);
+            return;
+        }
         if (connection >= 0 && setSocketDescriptor(connection, ConnectedState, m_mode)) {
             emit connected();
             return;
