@@ -18,6 +18,14 @@ using namespace tarvo::forms;
 
 namespace {
 
+// Wine hands a drag that the title bar starts to its window manager, which moves the
+// window itself: the bar's own move, for a system without one, is not there to check.
+constexpr const char* WineMovesTheWindow = "wine's window manager moves the window";
+
+bool underWine() {
+    return qEnvironmentVariableIsSet("TARVO_UNDER_WINE");
+}
+
 const QColor TileBlue(114, 170, 240);
 const QColor FrameBrown(152, 92, 46);
 const QColor WindowBlue(22, 134, 199);
@@ -485,6 +493,8 @@ void TestTitleBar::clicks() {
 
 // No window manager here: the title bar moves the window itself.
 void TestTitleBar::dragMovesWindow() {
+    if (underWine())
+        QSKIP(WineMovesTheWindow);
     Rig r;
     r.host.window.move(50, 40);
     const QPoint start = r.host.window.pos();
@@ -519,6 +529,8 @@ void TestTitleBar::onlyLeftDragOnStripMoves() {
     QFETCH(QPoint, at);
     QFETCH(int, button);
     QFETCH(bool, moves);
+    if (moves && underWine())
+        QSKIP(WineMovesTheWindow);
     Rig r;
     const QPoint start = r.host.window.pos();
     const auto b = Qt::MouseButton(button);
@@ -543,7 +555,9 @@ void TestTitleBar::toolTips() {
     QFETCH(QPoint, at);
     QFETCH(QString, text);
     Rig r;
+    // The last row's tip goes on a timer of its own (at once offscreen, later under wine).
     QToolTip::hideText();
+    QTRY_VERIFY(!QToolTip::isVisible());
     QHelpEvent help(QEvent::ToolTip, at, r.bar->mapToGlobal(at));
     QApplication::sendEvent(r.bar, &help);
     QCOMPARE(QToolTip::isVisible() ? QToolTip::text() : QString(), text);

@@ -210,6 +210,19 @@ private slots:
         QVERIFY2(average >= 0 && average < 1000, qPrintable(box.toPlainText()));
         QVERIFY(box.toPlainText().contains(QStringLiteral("Average")));
     }
+
+    // A ping.exe beside the program is not the system's, and does not run.
+    void plantedPingDoesNotRun() {
+        const QString planted = QCoreApplication::applicationDirPath() + "/ping.exe";
+        QFile::remove(planted);
+        QVERIFY(QFile::copy(QStringLiteral(TARVO_PLANTED_PING), planted));
+        auto launcher = createProcessLauncher();
+        QPlainTextEdit box;
+        QVERIFY(RunCommand(*launcher, pingCommandLine(QStringLiteral("127.0.0.1")), &box));
+        QFile::remove(planted);
+        QVERIFY2(box.toPlainText().contains(QStringLiteral("Average")),
+                 qPrintable(box.toPlainText()));
+    }
 };
 
 QTEST_MAIN(TestWinBackend)
