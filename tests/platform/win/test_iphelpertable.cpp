@@ -1,8 +1,9 @@
-// The IP Helper table source fed a table shaped like a real Windows 10 one, not wine's:
-// three NDIS filter rows with the Ethernet adapter's own counters stacked on it.
+// The IP Helper table source fed the tables of a real Windows 10 PC, not wine's: three
+// NDIS filter rows with the Ethernet adapter's own counters stacked on it.
 #include "platform/win/iphelpertable.h"
 #include "stats/ciphelper.h"
 
+#include <QFile>
 #include <QTest>
 
 #include <cstring>
@@ -12,53 +13,33 @@ using namespace tarvo;
 
 namespace {
 
-struct Interface {
-    DWORD index, type, operStatus;
-    ULONG64 in, out;
-    bool filter;
-};
-
-constexpr ULONG64 GiB = ULONG64(1) << 30;
-constexpr DWORD Up = IF_OPER_STATUS_OPERATIONAL;
-
-// Windows 10 with an Ethernet and a Wi-Fi adapter, in the system's row order: Software
-// Loopback Interface 1, the Teredo tunnel (down), an Intel I219-V, an Intel AX201, and on
-// the I219-V its WFP Native MAC Layer LightWeight Filter, QoS Packet Scheduler and WFP
-// 802.3 MAC Layer LightWeight Filter rows.
-const std::vector<Interface> Windows10{
-    {1, IF_TYPE_SOFTWARE_LOOPBACK, Up, 0, 0, false},
-    {6, IF_TYPE_TUNNEL, IF_OPER_STATUS_NON_OPERATIONAL, 3000, 4000, false},
-    {7, IF_TYPE_ETHERNET_CSMACD, Up, 6 * GiB, 2 * GiB, false},
-    {12, IF_TYPE_IEEE80211, Up, 500000, 70000, false},
-    {18, IF_TYPE_ETHERNET_CSMACD, Up, 6 * GiB, 2 * GiB, true},
-    {19, IF_TYPE_ETHERNET_CSMACD, Up, 6 * GiB, 2 * GiB, true},
-    {20, IF_TYPE_ETHERNET_CSMACD, Up, 6 * GiB, 2 * GiB, true},
-};
-
-// The two tables the system would give for these interfaces.
-platform::win::IpHelperCalls systemOf(const std::vector<Interface>& interfaces) {
+// The 32-bit and the 64-bit table the system gives for the rows of a fixture.
+platform::win::IpHelperCalls systemOf(const QString& fixture) {
+    QFile file(fixture);
+    QList<QList<QByteArray>> fields;
+    if (file.open(QIODevice::ReadOnly))
+        for (const QByteArray& line : file.readAll().split('\n'))
+            if (!line.isEmpty() && !line.startsWith('#'))
+                fields << line.split(' ');
+    const size_t n = size_t(fields.size());
     auto table = std::make_shared<std::vector<char>>(
-        offsetof(MIB_IFTABLE, table) + interfaces.size() * sizeof(MIB_IFROW), '\0');
-    auto* rows = reinterpret_cast<MIB_IFTABLE*>(table->data());
+        offsetof(MIB_IFTABLE, table) + n * sizeof(MIB_IFROW), '\0');
     auto wide = std::make_shared<std::vector<char>>(
-        offsetof(MIB_IF_TABLE2, Table) + interfaces.size() * sizeof(MIB_IF_ROW2), '\0');
+        offsetof(MIB_IF_TABLE2, Table) + n * sizeof(MIB_IF_ROW2), '\0');
+    auto* rows = reinterpret_cast<MIB_IFTABLE*>(table->data());
     auto* rows2 = reinterpret_cast<MIB_IF_TABLE2*>(wide->data());
-    rows->dwNumEntries = rows2->NumEntries = DWORD(interfaces.size());
-    for (size_t i = 0; i < interfaces.size(); ++i) {
-        const Interface& from = interfaces[i];
+    rows->dwNumEntries = rows2->NumEntries = DWORD(n);
+    for (size_t i = 0; i < n; ++i) {
+        const QList<QByteArray>& f = fields[qsizetype(i)];
         MIB_IFROW& row = rows->table[i];
-        row.dwIndex = from.index;
-        row.dwType = from.type;
-        row.dwOperStatus = from.operStatus;
-        row.dwInOctets = DWORD(from.in);
-        row.dwOutOctets = DWORD(from.out);
         MIB_IF_ROW2& row2 = rows2->Table[i];
-        row2.InterfaceIndex = from.index;
-        row2.Type = from.type;
-        row2.InOctets = from.in;
-        row2.OutOctets = from.out;
-        row2.InterfaceAndOperStatusFlags.HardwareInterface = !from.filter;
-        row2.InterfaceAndOperStatusFlags.FilterInterface = from.filter;
+        row.dwIndex = row2.InterfaceIndex = f[0].toUInt();
+        row.dwType = row2.Type = f[1].toUInt();
+        row.dwOperStatus = f[2].toUInt();
+        row.dwInOctets = DWORD(row2.InOctets = f[3].toULongLong());
+        row.dwOutOctets = DWORD(row2.OutOctets = f[4].toULongLong());
+        row2.InterfaceAndOperStatusFlags.HardwareInterface = f[5] == "hardware";
+        row2.InterfaceAndOperStatusFlags.FilterInterface = f[5] == "filter";
     }
     platform::win::IpHelperCalls calls;
     calls.getIfTable = [table](PMIB_IFTABLE to, PULONG size, BOOL) -> DWORD {
@@ -86,7 +67,8 @@ private slots:
     // Every row is a record; the totals count the Ethernet adapter once, the Wi-Fi
     // adapter, loopback and the tunnel that is down.
     void filterRowsAreRecordedButNotCounted() {
-        const auto source = platform::win::createInterfaceTable(systemOf(Windows10));
+        const auto source = platform::win::createInterfaceTable(
+            systemOf(TARVO_IFTABLE_FIXTURES "/windows10-iftable.txt"));
         CIpHelper helper(*source);
         QCOMPARE(helper.Interfaces()->count(), 7);
         QCOMPARE(helper.BytesReceived(), 6442450944.0 + 500000 + 3000);
