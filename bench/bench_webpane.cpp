@@ -8,6 +8,7 @@
 #include "platform/webpane/helperpane.h"
 #include "platform/webpane/paneview.h"
 #include "support/httpserver.h"
+#include "support/pngbytes.h"
 #include "webprotocol/caps.h"
 
 #include <QBuffer>
@@ -68,14 +69,6 @@ qint64 peakResidentKiB() {
     return 0;
 }
 
-QByteArray png(const QImage& image) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
-}
-
 QByteArray repeated(const QByteArray& unit, int count) {
     return unit.repeated(count);
 }
@@ -99,8 +92,8 @@ QList<std::pair<const char*, Routes>> hostilePages() {
     Routes pictures{{"/page", page(repeated("<img src=/p.png><img src=/q.png>", 8))}};
     QImage side(2048, 2048, QImage::Format_RGB32);
     side.fill(Qt::red);
-    pictures.append({"/p.png", {200, "image/png", png(side)}});
-    pictures.append({"/q.png", {200, "image/png", png(side.mirrored())}});
+    pictures.append({"/p.png", {200, "image/png", tarvo::testing::pngBytes(side)}});
+    pictures.append({"/q.png", {200, "image/png", tarvo::testing::pngBytes(side.mirrored())}});
     const QByteArray huge = "99999999";
     QByteArray deep = "<style>";
     for (int i = 0; i < 200; ++i)

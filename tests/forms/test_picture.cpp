@@ -1,4 +1,5 @@
 #include "forms/picture.h"
+#include "support/pngbytes.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -17,14 +18,6 @@ QImage solid(int w, int h, QColor colour, QImage::Format format = QImage::Format
     return image;
 }
 
-QByteArray png(const QImage& image) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
-}
-
 // An icon file holding several sizes, each stored as PNG as modern icon files do.
 QByteArray iconFile(const QList<QImage>& images) {
     QByteArray header(6, '\0');
@@ -34,7 +27,7 @@ QByteArray iconFile(const QList<QImage>& images) {
     QByteArray data;
     const int dataStart = 6 + 16 * int(images.size());
     for (const QImage& image : images) {
-        const QByteArray bytes = png(image);
+        const QByteArray bytes = tarvo::testing::pngBytes(image);
         QByteArray entry(16, '\0');
         entry[0] = char(image.width() % 256);
         entry[1] = char(image.height() % 256);

@@ -4,6 +4,7 @@
 #include "runtime/codepage.h"
 #include "runtime/errors.h"
 #include "support/httpserver.h"
+#include "support/pngbytes.h"
 #include "support/urlcatcher.h"
 #include "webprotocol/exitcodes.h"
 
@@ -33,14 +34,6 @@ const QString Marker = QStringLiteral("<TITLE>kiv</TITLE>");
 
 QByteArray gbk(const QString& text) {
     return tarvo::runtime::toAnsi(text);
-}
-
-QByteArray png(const QImage& image) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
 }
 
 } // namespace
@@ -296,11 +289,12 @@ void TestWebPane::framesAreLimited() {
 void TestWebPane::imagesOnlyFromThePagesHost() {
     QImage red(20, 20, QImage::Format_RGB32);
     red.fill(QColor(255, 0, 0));
-    m_server->route("/red.png", {200, "image/png", png(red), {}});
-    m_server->route("/blue.png", {200, "image/png", png(red), {}});
+    m_server->route("/red.png", {200, "image/png", testing::pngBytes(red), {}});
+    m_server->route("/blue.png", {200, "image/png", testing::pngBytes(red), {}});
     // Small in bytes, but far too tall to be decoded.
-    m_server->route("/tall.png",
-                    {200, "image/png", png(QImage(1, 50000, QImage::Format_Mono)), {}});
+    m_server->route(
+        "/tall.png",
+        {200, "image/png", testing::pngBytes(QImage(1, 50000, QImage::Format_Mono)), {}});
     m_server->page("/page", "<body><img src=\"red.png\" width=20 height=20>"
                             "<img src=\"http://localhost:" +
                                 QByteArray::number(m_server->port()) +
@@ -430,7 +424,8 @@ void TestWebPane::hostilePagesEndBounded_data() {
     QImage side(2048, 2048, QImage::Format_RGB32);
     side.fill(Qt::red);
     for (int i = 0; i < 16; ++i)
-        bigPictures.append({"/p" + QByteArray::number(i) + ".png", {200, "image/png", png(side)}});
+        bigPictures.append(
+            {"/p" + QByteArray::number(i) + ".png", {200, "image/png", testing::pngBytes(side)}});
 
     // A quadratic parser (open elements it cannot close, duplicate attribute checks) and
     // a growing one (formatting reopened in every block) end at the helper's limits.
