@@ -26,6 +26,7 @@ enum class HelperEnd {
     Finished,    // it exited by itself
     PastLimit,   // the system ended it at its CPU time or memory limit
     NotConfined, // its limits could not be set, so it ended before it ran
+    Forbidden,   // it tried something its sandbox forbids, and the system ended it
 };
 
 // From the exit status and code the process reports, as this system gives them.

@@ -77,10 +77,12 @@ void startConfined(QProcess& process, const QString& program, const QStringList&
 }
 
 // Every limit ends the helper by a signal: SIGXCPU and then SIGKILL for CPU time, SIGSEGV
-// or SIGABRT when an allocation past the address space fails.
+// or SIGABRT when an allocation past the address space fails. The system call filter
+// ends it with SIGSYS: a page that broke the parser, or a call the filter lacks. For a
+// process ended by a signal, QProcess gives the signal as its exit code.
 HelperEnd helperEnd(QProcess::ExitStatus status, int exitCode) {
     if (status == QProcess::CrashExit)
-        return HelperEnd::PastLimit;
+        return exitCode == SIGSYS ? HelperEnd::Forbidden : HelperEnd::PastLimit;
     return exitCode == NotConfinedExit ? HelperEnd::NotConfined : HelperEnd::Finished;
 }
 

@@ -85,6 +85,9 @@ void PageHelper::onEnded() {
     case HelperEnd::NotConfined:
         fail(QStringLiteral("the page helper could not run under its limits"));
         break;
+    case HelperEnd::Forbidden:
+        fail(QStringLiteral("the page helper was stopped by its sandbox"));
+        break;
     case HelperEnd::Finished:
         if (m_process.exitCode() == tarvo::webprotocol::OutOfMemoryExit)
             fail(QStringLiteral("the page went past the memory limit"));

@@ -20,6 +20,9 @@ private slots:
         // A soft limit above the hard one: setrlimit refuses it, and the child never runs.
         QTest::newRow("limit that cannot be set")
             << QStringList{"-c", "exit 0"} << -1 << HelperEnd::NotConfined;
+        // How the system call filter ends it.
+        QTest::newRow("ended by SIGSYS")
+            << QStringList{"-c", "kill -SYS $$"} << 5 << HelperEnd::Forbidden;
     }
     void tellsHowTheHelperEnded() {
         QFETCH(QStringList, command);
