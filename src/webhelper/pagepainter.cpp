@@ -25,10 +25,6 @@ protected:
     QVariant loadResource(int, const QUrl&) override { return {}; }
 };
 
-bool isWebLink(const QUrl& url) {
-    return url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https");
-}
-
 // One area per line of every link, in document order, within the picture.
 QList<Link> linkAreas(const QTextDocument& document, const QRect& picture) {
     QList<Link> links;
@@ -44,8 +40,7 @@ QList<Link> linkAreas(const QTextDocument& document, const QRect& picture) {
             const QTextFragment fragment = it.fragment();
             const QTextCharFormat format = fragment.charFormat();
             const QUrl url(format.anchorHref());
-            if (!format.isAnchor() || !isWebLink(url) ||
-                url.toEncoded().size() > webprotocol::MaxUrl)
+            if (!format.isAnchor() || !webprotocol::isPaneLink(url))
                 continue;
             const int from = fragment.position() - block.position();
             const int to = from + fragment.length();

@@ -40,12 +40,13 @@ bool readPicture(QDataStream& in, QSize max, QImage& picture) {
     return true;
 }
 
-bool isWebLink(const QUrl& url) {
-    return url.isValid() &&
-           (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https"));
-}
-
 } // namespace
+
+bool isPaneLink(const QUrl& url) {
+    return url.isValid() &&
+           (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https")) &&
+           url.toEncoded().size() <= MaxUrl;
+}
 
 QByteArray encode(const Message& message) {
     QByteArray framed(LengthBytes, '\0');
@@ -138,7 +139,7 @@ std::optional<Message> MessageReader::decode(const QByteArray& body) const {
         for (quint32 i = 0; ok && i < count; ++i) {
             Link link;
             in >> link.area >> link.url;
-            ok = isWebLink(link.url) && link.url.toEncoded().size() <= MaxUrl;
+            ok = isPaneLink(link.url);
             message.links << link;
         }
         in >> message.text;

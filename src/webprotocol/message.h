@@ -32,6 +32,10 @@ struct Message {
 
 QByteArray encode(const Message& message);
 
+// A link a pane may follow: a valid http or https address within the caps. The helper
+// sends no other, the reader takes no other, and the pane opens no other.
+bool isPaneLink(const QUrl& url);
+
 // Takes the helper's output as it arrives and gives whole messages back, each within the
 // caps (caps.h) for the pane it was asked to draw for.
 class MessageReader final {

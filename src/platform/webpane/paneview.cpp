@@ -7,13 +7,6 @@
 #include <QScrollBar>
 
 namespace tarvo::platform::webpane {
-namespace {
-
-bool isWebLink(const QUrl& url) {
-    return url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https");
-}
-
-} // namespace
 
 PaneView::PaneView(QWidget* parent)
     : QAbstractScrollArea(parent) {
@@ -105,7 +98,7 @@ void PaneView::mousePressEvent(QMouseEvent* event) {
 void PaneView::mouseReleaseEvent(QMouseEvent* event) {
     const int link = linkAt(event->position().toPoint());
     if (event->button() == Qt::LeftButton && link >= 0 && link == m_pressed &&
-        isWebLink(m_links[link].url))
+        tarvo::webprotocol::isPaneLink(m_links[link].url))
         QDesktopServices::openUrl(m_links[link].url);
     m_pressed = -1;
 }
