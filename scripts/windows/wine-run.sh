@@ -75,15 +75,13 @@ cleanup() {
 trap cleanup EXIT
 wineserver -k 2>/dev/null || true
 # Its own /etc files for lookups, laid over the machine's inside the namespace.
+source "$(dirname "$0")/../../tests/support/netns-etc.sh"
 etc=/run/tarvo-netns/$netns
-mkdir -p "$etc"
-printf '127.0.0.1\tlocalhost\n::1\tlocalhost\n' >"$etc/hosts"
-echo "hosts: files dns" >"$etc/nsswitch.conf"
-echo "nameserver 127.0.0.1" >"$etc/resolv.conf"
+netns_etc_files "$etc"
 ip netns add "$netns"
 ip -n "$netns" link set lo up
 ip -n "$netns" link add tw0 type veth peer name tw1
 ip -n "$netns" link set tw0 up
 ip -n "$netns" link set tw1 up
-# shellcheck disable=SC2016 # expanded by the inner shell
-ip netns exec "$netns" sh -c 'mount -t overlay tarvo-etc -o "lowerdir=$0:/etc" /etc && exec wine "$@"' "$etc" "$@"
+netns_exec_args "$netns" "$etc"
+"${netns_exec[@]}" wine "$@"

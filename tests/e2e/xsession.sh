@@ -2,6 +2,7 @@
 # (trayer), and a network namespace of their own for the program; every process is
 # stopped by PID on exit. Source it, then call start_session (and start_netns).
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/../support/netns-etc.sh"
 
 pids=()
 workdir=$(mktemp -d)
@@ -55,11 +56,10 @@ start_session() {
 # latency probe's name lookup and echoes) leaves the machine: loopback, and a veth pair
 # whose two ends both lie inside, carrying the default route that makes the program
 # count as connected. Name lookups go to 127.0.0.1 there, where nothing answers.
-# The namespace brings its own /etc files for lookups (hosts, nsswitch.conf, resolv.conf,
-# a machine id), laid over the machine's /etc: nothing is taken from the machine, and a
-# file it lacks is there too. add_host NAME maps a name to 127.0.0.1 there.
-# Run programs in it as "${in_netns[@]}" PROGRAM: it ends in an exec of PROGRAM, so that
-# $! of a background one is the program's own PID. Needs root; otherwise a skip.
+# The namespace brings its own /etc files for lookups (tests/support/netns-etc.sh);
+# add_host NAME maps a name to 127.0.0.1 there.
+# Run programs in it as "${in_netns[@]}" PROGRAM: a background one's $! is the program's
+# own PID. Needs root; otherwise a skip.
 start_netns() {
   if ((EUID != 0)); then
     echo "SKIP: a network namespace of the test's own needs root"
@@ -67,11 +67,7 @@ start_netns() {
   fi
   netns="tarvo-e2e-$$"
   netns_etc=/run/tarvo-netns/$netns
-  mkdir -p "$netns_etc"
-  printf '127.0.0.1\tlocalhost\n::1\tlocalhost\n' >"$netns_etc/hosts"
-  echo "hosts: files dns" >"$netns_etc/nsswitch.conf"
-  echo "nameserver 127.0.0.1" >"$netns_etc/resolv.conf"
-  echo "7a72766f7465737400000000000000aa" >"$netns_etc/machine-id"
+  netns_etc_files "$netns_etc"
   ip netns add "$netns"
   ip -n "$netns" link set lo up
   ip -n "$netns" link add tv0 type veth peer name tv1
@@ -80,8 +76,8 @@ start_netns() {
   ip -n "$netns" link set tv0 up
   ip -n "$netns" link set tv1 up
   ip -n "$netns" route add default dev tv0
-  # shellcheck disable=SC2016 # expanded by the inner shell
-  in_netns=(ip netns exec "$netns" sh -c 'mount -t overlay tarvo-etc -o "lowerdir=$0:/etc" /etc && exec "$@"' "$netns_etc")
+  netns_exec_args "$netns" "$netns_etc"
+  in_netns=("${netns_exec[@]}")
 }
 
 add_host() { printf '127.0.0.1\t%s\n' "$1" >>"$netns_etc/hosts"; }
