@@ -94,7 +94,7 @@ public:
 private:
     int m_fd;
     pid_t m_pid;
-    ConsoleText m_text{CodePageUtf8};
+    ConsoleText m_text{consoleCodePage()};
 };
 
 class SpawnLauncher final : public IProcessLauncher {
