@@ -7,6 +7,7 @@
 // a path the page must never reach (target: none).
 #include "platform/webpane/helperpane.h"
 #include "platform/webpane/paneview.h"
+#include "support/hostilepages.h"
 #include "support/httpserver.h"
 #include "support/pngbytes.h"
 #include "webprotocol/caps.h"
@@ -79,16 +80,9 @@ QList<std::pair<const char*, Routes>> hostilePages() {
         return LocalHttpServer::Response{200, "text/html", "<title>kiv</title>" + html, {}};
     };
     const LocalHttpServer::Response away{302, "text/html", {}, {{"Location", "%elsewhere"}}};
-    QByteArray attributes = "<p";
-    for (int i = 0; i < 140000; ++i)
-        attributes += " a" + QByteArray::number(i, 36);
-    QByteArray formatting = "<div>";
-    for (int i = 0; i < 500; ++i)
-        formatting += "<b class=" + QByteArray::number(i) + ">";
-    LocalHttpServer::Response chunked;
-    chunked.endlessHead = "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n"
-                          "Transfer-Encoding: chunked\r\n\r\n40000000\r\n";
-    chunked.endless = QByteArray(64 * 1024, 'x');
+    const QByteArray attributes = tarvo::testing::manyAttributes();
+    const QByteArray formatting = tarvo::testing::reopenedFormatting();
+    const LocalHttpServer::Response chunked = tarvo::testing::endlessChunk();
     Routes pictures{{"/page", page(repeated("<img src=/p.png><img src=/q.png>", 8))}};
     QImage side(2048, 2048, QImage::Format_RGB32);
     side.fill(Qt::red);
@@ -102,8 +96,7 @@ QList<std::pair<const char*, Routes>> hostilePages() {
     return {
         {"100,000 unclosed rt", {{"/page", page(repeated("<rt>", 100000))}}},
         {"one tag of 140,000 attributes", {{"/page", page(attributes)}}},
-        {"formatting reopened in 10,000 blocks",
-         {{"/page", page(formatting + "</div>" + repeated("<div>x</div>", 10000))}}},
+        {"formatting reopened in 10,000 blocks", {{"/page", page(formatting)}}},
         {"a gigabyte chunk", {{"/page", chunked}}},
         {"two frames of 1 MiB of paragraphs",
          {{"/page", page("<iframe src=/a></iframe><iframe src=/b></iframe>")},

@@ -3,6 +3,7 @@
 #include "platform/webpane/paneview.h"
 #include "runtime/codepage.h"
 #include "runtime/errors.h"
+#include "support/hostilepages.h"
 #include "support/httpserver.h"
 #include "support/pngbytes.h"
 #include "support/urlcatcher.h"
@@ -412,17 +413,9 @@ void TestWebPane::hostilePagesEndBounded_data() {
     const auto page = [](const QByteArray& html) {
         return LocalHttpServer::Response{200, "text/html", "<title>kiv</title>" + html, {}};
     };
-    QByteArray attributes = "<p";
-    for (int i = 0; i < 140000; ++i)
-        attributes += " a" + QByteArray::number(i, 36);
-    QByteArray formatting = "<div>";
-    for (int i = 0; i < 500; ++i)
-        formatting += "<b class=" + QByteArray::number(i) + ">";
-    formatting += "</div>" + QByteArray("<div>x</div>").repeated(10000);
-    LocalHttpServer::Response chunked;
-    chunked.endlessHead = "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n"
-                          "Transfer-Encoding: chunked\r\n\r\n40000000\r\n";
-    chunked.endless = QByteArray(64 * 1024, 'x');
+    const QByteArray attributes = testing::manyAttributes();
+    const QByteArray formatting = testing::reopenedFormatting();
+    const LocalHttpServer::Response chunked = testing::endlessChunk();
     const QByteArray elsewhere = "http://localhost:%1/elsewhere";
     QByteArray pictures;
     for (int i = 0; i < 16; ++i)
