@@ -37,37 +37,38 @@ struct IfRow {
     QByteArray descr;                // ANSI bytes, at most 256 are written
     std::optional<quint32> descrLen; // default: descr's length
     // Not part of the row's bytes: the full counters, where the source has them
-    // (inOctets and outOctets are these modulo 2^32), and the system's filter flag.
+    // (inOctets and outOctets are these modulo 2^32), the row's role and whether it
+    // carries a default route.
     std::optional<IfOctets64> octets64;
-    bool filterInterface = false;
+    IfRole role = IfRole::Hardware;
+    bool defaultRoute = false;
 };
 
 // Writes the row's IfRowBytes bytes in the table's little-endian layout; unused bytes
 // are zero, the name is cut at 256 UTF-16 units.
 void writeIfRow(const IfRow& row, quint8* bytes);
 
-// The full octet counters and filter flags of the rows a table source wrote last, by row
-// index.
-class IfOctetsByIndex final {
+// The full octet counters and roles of the rows a table source wrote last, by row index.
+class IfFactsByIndex final {
 public:
     void clear() { m_rows.clear(); }
-    void add(quint32 index, std::optional<IfOctets64> octets, bool filter = false) {
-        m_rows.push_back({index, octets, filter});
+    void add(quint32 index, std::optional<IfOctets64> octets, IfRole role) {
+        m_rows.push_back({index, octets, role});
     }
     std::optional<IfOctets64> find(quint32 index) const {
         const auto* row = at(index);
         return row ? row->octets : std::nullopt;
     }
-    bool isFilter(quint32 index) const {
+    IfRole role(quint32 index) const {
         const auto* row = at(index);
-        return row && row->filter;
+        return row ? row->role : IfRole::Unknown;
     }
 
 private:
     struct Row {
         quint32 index = 0;
         std::optional<IfOctets64> octets;
-        bool filter = false;
+        IfRole role = IfRole::Unknown;
     };
     const Row* at(quint32 index) const {
         for (const Row& row : m_rows)

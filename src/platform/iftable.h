@@ -54,6 +54,18 @@ inline constexpr quint32 ErrorNotSupported = 50;
 inline constexpr quint32 ErrorInvalidParameter = 87;
 inline constexpr quint32 ErrorInsufficientBuffer = 122;
 
+// Where an interface stands between the machine and the network. The totals count each
+// byte that crosses the machine's edge once, and the role tells which rows do that.
+enum class IfRole : quint8 {
+    Unknown,  // the system told nothing of it
+    Hardware, // an adapter with a device behind it: Ethernet, Wi-Fi, a modem's USB link
+    Virtual,  // made in software: bridge, veth, tunnel, VPN adapter, VLAN, bond, PPP
+    Loopback, // traffic within the machine
+    // A row that repeats the counters of the adapter it is stacked on: Windows' NDIS
+    // filters ("LightWeight Filter", "Packet Scheduler").
+    Filter,
+};
+
 // An interface's octet counters at their full 64 bits; the table's rows carry them
 // only modulo 2^32.
 struct IfOctets64 {
@@ -74,10 +86,13 @@ public:
     // the last successful fetch wrote, from the same reading as that row; none where the
     // system keeps only 32-bit counters or that table had no such row.
     virtual std::optional<IfOctets64> octets64(quint32 index) const = 0;
-    // Whether the row with this index in that table is one the system flags as a filter
-    // interface: an NDIS filter (Windows' "LightWeight Filter", "Packet Scheduler") stacked
-    // on an adapter, listed as a row of its own with that adapter's counters.
-    virtual bool isFilterInterface(quint32 index) const = 0;
+    // The role of the row with this index in that table; Unknown for a row the system
+    // told nothing of.
+    virtual IfRole role(quint32 index) const = 0;
+    // Whether the interface with this index carries a default route (IPv4 or IPv6) of the
+    // system's main routing table now. Asked only when no adapter carries traffic, so a
+    // source may look the routes up on the first question after a fetch.
+    virtual bool hasDefaultRoute(quint32 index) = 0;
 };
 
 std::unique_ptr<IInterfaceTable> createInterfaceTable();

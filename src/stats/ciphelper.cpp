@@ -1,5 +1,7 @@
 #include "stats/ciphelper.h"
 
+#include "stats/edgerule.h"
+
 #include "runtime/codepage.h"
 #include "runtime/errors.h"
 #include "runtime/numbers.h"
@@ -48,6 +50,22 @@ void add(qint64& total, quint64 counter) {
     if (counter <= quint64(std::numeric_limits<qint64>::max()) &&
         !qAddOverflow(total, qint64(counter), &sum))
         total = sum;
+}
+
+// What a counter grew by between two readings. Full counters only grow: a smaller one was
+// reset (its interface was made again) and counts from there. A 32-bit counter wraps at
+// 2^32: a smaller reading is a wrap when the step forward across 2^32 is under half the
+// range, and a reset otherwise.
+quint64 growth(quint64 before, quint64 now, bool wide) {
+    if (wide)
+        return now >= before ? now - before : 0;
+    const quint32 step = quint32(now) - quint32(before);
+    return step < 0x80000000u ? step : 0;
+}
+
+// MIB_IF_OPER_STATUS: connected (a WAN link) or operational.
+bool carriesTraffic(qint32 operStatus) {
+    return operStatus == 4 || operStatus == 5;
 }
 
 // The system up-time from the monotonic clock, which counts from boot as the table's
@@ -124,9 +142,6 @@ std::shared_ptr<CInterfaces> CIpHelper::Interfaces() {
 }
 
 void CIpHelper::RefreshInterfaces() {
-    m_bytesReceived = 0;
-    m_bytesSent = 0;
-
     // Rows in the system's own order (sort flag false).
     quint32 size = 0;
     if (m_table.getIfTable(nullptr, &size, false) == ErrorNotSupported)
@@ -155,14 +170,18 @@ void CIpHelper::readTable(QByteArrayView table) {
     const quint32 rows = qFromLittleEndian<quint32>(bytes);
     if (rows > (quint32(table.size()) - IfTableHeaderBytes) / IfRowBytes)
         return;
-    if (rows == 0)
+    if (rows == 0) {
+        count({});
         return;
+    }
 
     const qint64 nowLocal = localNowMsecs();
     const qint64 upTime = upTimeMsecs();
     CInterfaces& list = *m_interfaces;
     std::shared_ptr<CInterface> objInterface;
     std::array<quint8, IfRowBytes> row;
+    std::vector<Reading> reading(rows);
+    std::vector<EdgeRow> edge(rows);
     for (quint32 i = 0; i < rows; ++i) {
         std::memcpy(row.data(), bytes + IfTableHeaderBytes + i * IfRowBytes, IfRowBytes);
         const quint8* r = row.data();
@@ -203,17 +222,45 @@ void CIpHelper::readTable(QByteArrayView table) {
         step([&] { rec.setInterfaceName(interfaceName(r)); });
 
         // The full counters where the table has them; a 32-bit counter is a count, never
-        // negative. A value that would take a total out of 64 bits is left out. A filter
-        // interface repeats the counters of the adapter it sits on: it is not counted again.
+        // negative.
         const auto index = quint32(field(r, ifrow::Index));
-        if (!m_table.isFilterInterface(index)) {
-            const std::optional<IfOctets64> wide = m_table.octets64(index);
-            add(m_bytesReceived, wide ? wide->in : quint32(field(r, ifrow::InOctets)));
-            add(m_bytesSent, wide ? wide->out : quint32(field(r, ifrow::OutOctets)));
-        }
+        const std::optional<IfOctets64> wide = m_table.octets64(index);
+        reading[i] = {index, wide ? wide->in : quint32(field(r, ifrow::InOctets)),
+                      wide ? wide->out : quint32(field(r, ifrow::OutOctets)), wide.has_value()};
+        edge[i] = {index, m_table.role(index), carriesTraffic(field(r, ifrow::OperStatus))};
 
         step([&] { list.Add(objInterface); });
     }
+
+    const std::vector<bool> counted =
+        countedAtEdge(edge, [this](quint32 index) { return m_table.hasDefaultRoute(index); });
+    for (quint32 i = 0; i < rows; ++i)
+        reading[i].counted = counted[i];
+    count(std::move(reading));
+}
+
+void CIpHelper::count(std::vector<Reading> rows) {
+    for (const Reading& now : rows) {
+        if (!now.counted)
+            continue;
+        if (!m_counting) {
+            // A value that would take a total out of 64 bits is left out.
+            add(m_bytesReceived, now.in);
+            add(m_bytesSent, now.out);
+            continue;
+        }
+        const auto before =
+            std::find_if(m_lastReading.begin(), m_lastReading.end(),
+                         [&](const Reading& last) { return last.index == now.index; });
+        // An interface new since the last reading adds only what it moves from now on.
+        if (before == m_lastReading.end())
+            continue;
+        const bool wide = before->wide && now.wide;
+        add(m_bytesReceived, growth(before->in, now.in, wide));
+        add(m_bytesSent, growth(before->out, now.out, wide));
+    }
+    m_counting = true;
+    m_lastReading = std::move(rows);
 }
 
 } // namespace tarvo

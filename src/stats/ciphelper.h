@@ -6,17 +6,21 @@
 #include <QByteArrayView>
 
 #include <memory>
+#include <vector>
 
 namespace tarvo {
 
 // The statistics reader: reads the system's interface table into a new collection of
-// records on every read of Interfaces() and totals the bytes received and sent over its
-// rows. Every row becomes a record, but the rows the system flags as filter interfaces
-// stay out of the totals: they repeat the counters of the adapter they are stacked on
-// (loopback and interfaces that are down do count). It reports no error: a table that
-// cannot be read gives an empty collection and totals of 0. The totals are 64-bit: they
-// add each row's full octet counters where the table hands them over, else the row's
-// 32-bit counters read as unsigned.
+// records on every read of Interfaces() and totals the bytes received and sent. Every row
+// becomes a record, but the totals count each byte that crosses the machine's edge once
+// (countedAtEdge: the adapters, else the interfaces of the default routes; never loopback,
+// the virtual interfaces that repeat an adapter's bytes or the filter rows stacked on it).
+// The first reading starts the totals at the counted rows' counters; every later one adds
+// what each counted interface's counters grew by since the reading before, so an
+// interface that comes, goes or is made again never makes the totals jump, and a table
+// that cannot be read leaves them as they were (with an empty collection). The totals
+// are 64-bit: they take each row's full octet counters where the table hands them over,
+// else the row's 32-bit counters read as unsigned.
 class CIpHelper final {
 public:
     explicit CIpHelper(platform::IInterfaceTable& table);
@@ -39,6 +43,16 @@ private:
     void readTable(QByteArrayView table);
 
     qint64 localNowMsecs();
+    // One row's counters in a reading, and whether the rule counts it.
+    struct Reading {
+        quint32 index = 0;
+        quint64 in = 0;
+        quint64 out = 0;
+        bool wide = false; // full counters, not 32-bit ones
+        bool counted = false;
+    };
+    // Adds a reading's counted rows to the totals and keeps the reading for the next.
+    void count(std::vector<Reading> rows);
 
     static constexpr qint64 OffsetKeepMsecs = 60000;
 
@@ -46,6 +60,8 @@ private:
     std::shared_ptr<CInterfaces> m_interfaces;
     qint64 m_bytesReceived = 0;
     qint64 m_bytesSent = 0;
+    bool m_counting = false;            // a reading has started the totals
+    std::vector<Reading> m_lastReading; // its rows, for what the next one adds
     // Local time's offset from UTC, for LastChange.
     bool m_offsetKnown = false;
     qint64 m_utcOffsetMsecs = 0;

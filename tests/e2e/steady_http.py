@@ -2,11 +2,12 @@
 """A local HTTP server that streams at a steady rate, for end-to-end tests.
 
 GET /stream?rate=BYTES_PER_SECOND&seconds=N sends N seconds of data paced in 50 ms
-slices, so the loopback interface carries a steady rate. (A rate-limited client cannot
+slices, so the link carries a steady rate. (A rate-limited client cannot
 do that: the kernel's socket buffers let the first megabytes through at once.)
 GET /stream?phases=RATE:SECONDS,RATE:SECONDS,... sends the phases one after the other
 on the same connection, so a test can change the rate without a gap.
-Binds 127.0.0.1 only and ends by itself after --lifetime seconds.
+Binds 127.0.0.1 (or --bind ADDRESS, an address of a test's own namespace) and ends by
+itself after --lifetime seconds.
 """
 import argparse
 import http.server
@@ -62,8 +63,9 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("port", type=int)
     parser.add_argument("--lifetime", type=float, default=300)
+    parser.add_argument("--bind", default="127.0.0.1")
     args = parser.parse_args()
-    server = http.server.ThreadingHTTPServer(("127.0.0.1", args.port), Handler)
+    server = http.server.ThreadingHTTPServer((args.bind, args.port), Handler)
     threading.Timer(args.lifetime, server.shutdown).start()
     server.serve_forever()
 

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The real program under Xvfb while the test sends a steady, paced stream over loopback:
-# 150 KB/s first, then 60 KB/s. The receive gauge must follow the rate down (a gauge
+# The real program under Xvfb while the test sends a steady, paced stream from the test's
+# network namespace across the veth: 150 KB/s first, then 60 KB/s. The receive gauge must follow the rate down (a gauge
 # that keeps an old, higher rate is stale) and the graph's green line must rise.
 source "$(dirname "$0")/xsession.sh"
 tarvo=$1
@@ -10,7 +10,8 @@ rate_kb=60
 start_session
 start_netns
 
-# A local HTTP server on 127.0.0.1 that paces a stream to one client; bounded in time.
+# A local HTTP server in the network namespace that paces a stream to one client;
+# bounded in time.
 start_stream_server 120
 
 "${in_netns[@]}" "$tarvo" >"$workdir/tarvo.log" 2>&1 &
@@ -20,19 +21,14 @@ eval "$(xdotool getwindowgeometry --shell "$(visible_window KIV)")"
 wx=$X wy=$Y
 
 "${in_netns[@]}" curl -s -o /dev/null --max-time 40 \
-  "http://127.0.0.1:$port/stream?phases=$((high_kb * 1024)):$high_seconds,$((rate_kb * 1024)):20" &
+  "http://$stream_host:$port/stream?phases=$((high_kb * 1024)):$high_seconds,$((rate_kb * 1024)):20" &
 pids+=($!)
 stream_start=$(date +%s.%N)
 # sleep_until SECONDS: sleeps until that many seconds after the stream started.
 sleep_until() { sleep "$(echo "$stream_start + $1 - $(date +%s.%N)" | bc -l | sed 's/^-.*/0/')"; }
 
-# The receive gauge is 175 pixels wide for 200 KB/s. Its filled part is the green
-# picture, measured on row 3 up to its last green pixel (a wide caption crosses it).
-bar_x=$((wx + 524)) bar_y=$((wy + 210 + 3))
-fill_width() {
-  convert "$1" -crop "175x1+$bar_x+$bar_y" +repage -depth 8 txt:- |
-    awk -F'[(),]' 'NR > 1 && $4 - $5 > 40 { n = $1 + 1 } END { print n + 0 }'
-}
+# The receive gauge is 175 pixels wide for 200 KB/s.
+fill_width() { gauge_fill "$1" $((wx + 524)) $((wy + 210)); }
 
 # gauge_widths FROM COUNT: COUNT fill widths, one a second from FROM seconds on.
 gauge_widths() {
@@ -67,8 +63,8 @@ for width in "${widths[@]}"; do
 done
 
 # The download line (green, 142,255,99) has risen from its rest row near the bottom to
-# the rate's height. On loopback every packet is received and sent, so the upload line
-# (red, 255,100,100) is drawn over it at the same height: either colour counts.
+# the rate's height. (The upload line, red 255,100,100, carries only the stream's
+# acknowledgements; where it crosses the green one either colour counts.)
 rows=$(( (193 - 25) * rate_kb / 200 )) # the line's height above the bottom, roughly
 graph="$workdir/graph.png"
 convert "$workdir/shot5.png" -crop "473x21+$((wx + 22))+$((wy + 152 + 193 - rows - 10))" +repage "$graph"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Windows build, unzipped as a user would, under wine with Xvfb and trayer in a
 # network namespace of its own: the 728x472 window shows, the receive gauge follows a
-# loopback stream, the tray icon docks and a click on it hides the window.
+# stream across the test namespace's veth, the tray icon docks and a click on it hides the
+# window.
 # Usage: test_wine.sh ZIP WINEPREFIX
 source "$(dirname "$0")/xsession.sh"
 zip=$1
@@ -11,8 +12,8 @@ unset WINEPATH QT_PLUGIN_PATH # only what the zip holds
 rate_kb=60
 start_session
 start_netns
-# Wine counts a computer as connected only when its default route has a gateway.
-ip -n "$netns" route replace default via 192.0.2.2 dev tv0
+# (Wine counts a computer as connected only when its default route has a gateway, as
+# start_netns gives it.)
 # Wine reads the interfaces where its server runs: one of its own, in the namespace.
 wineserver -k 2>/dev/null || true
 stop_wine() { wineserver -k 2>/dev/null || true; stop_session; }
@@ -44,17 +45,15 @@ wine_tray_icon() {
 }
 wait_for 20 wine_tray_icon || fail "no tray icon in the notification area"
 
-# The receive gauge (175 pixels for 200 KB/s) follows a steady loopback stream.
+# The receive gauge (175 pixels for 200 KB/s) follows a steady stream across the veth.
 "${in_netns[@]}" curl -s -o /dev/null --max-time 30 \
-  "http://127.0.0.1:$port/stream?phases=$((rate_kb * 1024)):25" &
+  "http://$stream_host:$port/stream?phases=$((rate_kb * 1024)):25" &
 pids+=($!)
 sleep 12
-bar_x=$((wx + 524)) bar_y=$((wy + 210 + 3))
 widths=()
 for i in 1 2 3; do
   import -window root "$workdir/shot.png"
-  widths+=($(convert "$workdir/shot.png" -crop "175x1+$bar_x+$bar_y" +repage -depth 8 txt:- |
-    awk -F'[(),]' 'NR > 1 && $4 - $5 > 40 { n = $1 + 1 } END { print n + 0 }'))
+  widths+=($(gauge_fill "$workdir/shot.png" $((wx + 524)) $((wy + 210))))
   sleep 1
 done
 expected=$((rate_kb * 175 / 200))

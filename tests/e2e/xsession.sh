@@ -14,6 +14,7 @@ stop_session() {
   for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
   if [[ -n "$netns" ]]; then
     ip netns del "$netns" 2>/dev/null || true
+    ip netns del "$network" 2>/dev/null || true
     rm -rf "$netns_etc"
   fi
   rm -rf "$workdir"
@@ -53,49 +54,66 @@ start_session() {
 }
 
 # A network namespace for the program under test, so that none of its traffic (the
-# latency probe's name lookup and echoes) leaves the machine: loopback, and a veth pair
-# whose two ends both lie inside, carrying the default route that makes the program
-# count as connected. Name lookups go to 127.0.0.1 there, where nothing answers.
-# The namespace brings its own /etc files for lookups (tests/support/netns-etc.sh);
-# add_host NAME maps a name to 127.0.0.1 there.
-# Run programs in it as "${in_netns[@]}" PROGRAM: a background one's $! is the program's
-# own PID. Needs root; otherwise a skip.
+# latency probe's name lookup and echoes) leaves the machine: loopback, and a veth whose
+# other end lies in a second namespace of the test's own, "the network" (192.0.2.2), and
+# which carries the default route that makes the program count as connected. What
+# crosses the veth is what the gauges count. Name lookups go to 127.0.0.1 there, where
+# nothing answers. The namespace brings its own /etc files for lookups
+# (tests/support/netns-etc.sh); add_host NAME maps a name to 127.0.0.1 there.
+# Run programs in it as "${in_netns[@]}" PROGRAM, and in the network as
+# "${in_network[@]}" PROGRAM: a background one's $! is the program's own PID. Needs
+# root; otherwise a skip.
 start_netns() {
   if ((EUID != 0)); then
     echo "SKIP: a network namespace of the test's own needs root"
     exit 77
   fi
   netns="tarvo-e2e-$$"
+  network="$netns-net"
   netns_etc=/run/tarvo-netns/$netns
   netns_etc_files "$netns_etc"
   ip netns add "$netns"
+  ip netns add "$network"
   ip -n "$netns" link set lo up
-  ip -n "$netns" link add tv0 type veth peer name tv1
+  ip -n "$network" link set lo up
+  ip -n "$netns" link add tv0 type veth peer name tv1 netns "$network"
   ip -n "$netns" addr add 192.0.2.1/30 dev tv0
-  ip -n "$netns" addr add 192.0.2.2/30 dev tv1
+  ip -n "$network" addr add 192.0.2.2/30 dev tv1
   ip -n "$netns" link set tv0 up
-  ip -n "$netns" link set tv1 up
-  ip -n "$netns" route add default dev tv0
+  ip -n "$network" link set tv1 up
+  ip -n "$netns" route add default via 192.0.2.2 dev tv0
   netns_exec_args "$netns" "$netns_etc"
   in_netns=("${netns_exec[@]}")
+  in_network=(ip netns exec "$network")
 }
 
 add_host() { printf '127.0.0.1\t%s\n' "$1" >>"$netns_etc/hosts"; }
 
-# start_stream_server LIFETIME: steady_http.py on 127.0.0.1 inside the namespace, on a
-# free-looking port it puts in $port, ended by itself after LIFETIME seconds.
+# start_stream_server LIFETIME [ADDRESS]: steady_http.py in the network namespace on
+# 192.0.2.2 (or ADDRESS there), on a free-looking port it puts in $port, ended by itself
+# after LIFETIME seconds. The program's namespace reaches it across the veth at
+# http://$stream_host:$port/.
 start_stream_server() {
   port=$((20000 + RANDOM % 20000))
-  "${in_netns[@]}" python3 "$(dirname "${BASH_SOURCE[0]}")/steady_http.py" "$port" --lifetime "$1" \
-    >"$workdir/http.log" 2>&1 &
+  stream_host=${2:-192.0.2.2}
+  "${in_network[@]}" python3 "$(dirname "${BASH_SOURCE[0]}")/steady_http.py" "$port" \
+    --bind "$stream_host" --lifetime "$1" >"$workdir/http.log" 2>&1 &
   pids+=($!)
-  wait_for 10 "${in_netns[@]}" curl -s -o /dev/null "http://127.0.0.1:$port/" ||
+  wait_for 10 "${in_netns[@]}" curl -s -o /dev/null "http://$stream_host:$port/" ||
     fail "the local HTTP server did not start"
 }
 
 # pixel X Y FILE: the colour of one pixel of a screenshot as "r,g,b".
 pixel() {
   convert "$3" -format "%[fx:int(255*p{$1,$2}.r)],%[fx:int(255*p{$1,$2}.g)],%[fx:int(255*p{$1,$2}.b)]" info:
+}
+
+# gauge_fill FILE X Y: the filled width of the gauge (175 pixels for its maximum) whose
+# top left corner is at X,Y of a screenshot: its green picture, measured on row 3 up to
+# its last green pixel (a wide caption crosses it).
+gauge_fill() {
+  convert "$1" -crop "175x1+$2+$(($3 + 3))" +repage -depth 8 txt:- |
+    awk -F'[(),]' 'NR > 1 && $4 - $5 > 40 { n = $1 + 1 } END { print n + 0 }'
 }
 
 visible_window() { xdotool search --onlyvisible --name "^$1\$" | head -n 1; }

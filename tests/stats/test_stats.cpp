@@ -15,6 +15,7 @@ using platform::FakeIfRow;
 using platform::FakeInterfaceTable;
 
 Q_DECLARE_METATYPE(std::vector<FakeIfRow>)
+Q_DECLARE_METATYPE(std::vector<std::vector<FakeIfRow>>)
 
 namespace {
 
@@ -104,7 +105,9 @@ private slots:
     void storeDoesNotRefresh();
     void badTable_data();
     void badTable();
-    void badTableAfterGoodOneClearsTotals();
+    void badTableAfterGoodOneKeepsTotals();
+    void totalsGrowByTheEdge_data();
+    void totalsGrowByTheEdge();
     void grownTableRecoversNextRead();
 };
 
@@ -280,13 +283,16 @@ void TestStats::totals_data() {
 
     FakeIfRow lo = row("lo", 1000, 1000);
     lo.type = platform::iftype::SoftwareLoopback;
+    lo.role = platform::IfRole::Loopback;
+    lo.index = 1;
     FakeIfRow down = row("eth1", 5, 7);
+    down.index = 3;
     down.adminStatus = 2;
     down.operStatus = 0;
 
     QTest::newRow("no rows") << std::vector<FakeIfRow>{} << 0.0 << 0.0;
-    QTest::newRow("loopback and down rows count")
-        << std::vector<FakeIfRow>{row("eth0", 10, 20), lo, down} << 1015.0 << 1027.0;
+    QTest::newRow("loopback never counts, an adapter that is down does")
+        << std::vector<FakeIfRow>{row("eth0", 10, 20), lo, down} << 15.0 << 27.0;
     // Without full counters a row's 32-bit counters are counts, never negative.
     QTest::newRow("counter at 2^31 is a count")
         << std::vector<FakeIfRow>{row("eth0", 100, 1), row("eth1", P31, 1)}
@@ -320,7 +326,7 @@ void TestStats::totals_data() {
     std::vector<FakeIfRow> stacked{wideRow("eth", 7, 6 * GiB, 2 * GiB), row("wlan", 100, 10)};
     for (quint32 index : {18u, 19u, 20u}) {
         stacked.push_back(wideRow("eth-filter", index, 6 * GiB, 2 * GiB));
-        stacked.back().filterInterface = true;
+        stacked.back().role = platform::IfRole::Filter;
     }
     QTest::newRow("filter interfaces are not counted again")
         << stacked << 6442450944.0 + 100.0 << 2147483648.0 + 10.0;
@@ -594,7 +600,7 @@ void TestStats::badTable() {
     QCOMPARE(helper.BytesSent(), expectedRecords ? 60.0 : 0.0);
 }
 
-void TestStats::badTableAfterGoodOneClearsTotals() {
+void TestStats::badTableAfterGoodOneKeepsTotals() {
     FakeInterfaceTable table({row("a", 10, 20)});
     CIpHelper helper(table);
     const auto good = helper.Interfaces();
@@ -602,9 +608,82 @@ void TestStats::badTableAfterGoodOneClearsTotals() {
     table.setForcedResult(platform::ErrorNotSupported);
     const auto bad = helper.Interfaces();
     QCOMPARE(bad->count(), 0);
-    QCOMPARE(helper.BytesReceived(), 0.0);
-    QCOMPARE(helper.BytesSent(), 0.0);
+    QCOMPARE(helper.BytesReceived(), 10.0);
+    QCOMPARE(helper.BytesSent(), 20.0);
     QCOMPARE(good->count(), 1);
+    // The next reading adds what the counters grew by over the gap.
+    table.setForcedResult(std::nullopt);
+    table.rows()[0].inOctets = 70;
+    helper.Interfaces();
+    QCOMPARE(helper.BytesReceived(), 70.0);
+}
+
+namespace {
+
+using Readings = std::vector<std::vector<FakeIfRow>>;
+
+// Rows of one machine: an adapter (index 2), and a software interface (index 5).
+FakeIfRow adapter(quint64 in, quint64 out, bool up = true) {
+    FakeIfRow r = wideRow("eth0", 2, in, out);
+    r.operStatus = up ? 5 : 2;
+    return r;
+}
+FakeIfRow software(quint32 index, quint64 in, quint64 out, bool defaultRoute = false) {
+    FakeIfRow r = wideRow("tun0", index, in, out);
+    r.role = platform::IfRole::Virtual;
+    r.defaultRoute = defaultRoute;
+    return r;
+}
+
+} // namespace
+
+void TestStats::totalsGrowByTheEdge_data() {
+    QTest::addColumn<Readings>("readings");
+    QTest::addColumn<double>("received");
+    QTest::addColumn<double>("sent");
+    QTest::addColumn<int>("routeQuestions");
+
+    QTest::newRow("software beside an adapter that carries traffic never counts")
+        << Readings{{adapter(1000, 100), software(5, 500, 50, true)},
+                    {adapter(1600, 160), software(5, 1100, 110, true)}}
+        << 1600.0 << 160.0 << 0;
+    QTest::newRow("no adapter carries traffic: the default routes' interfaces count")
+        << Readings{{adapter(1000, 100, false), software(5, 500, 50, true), software(6, 7, 7)},
+                    {adapter(1000, 100, false), software(5, 800, 90, true), software(6, 9, 9)}}
+        << 800.0 << 90.0 << 6;
+    QTest::newRow("an interface that comes adds only what it moves afterwards")
+        << Readings{{adapter(1000, 100)},
+                    {adapter(1100, 110), wideRow("wlan0", 9, 70000, 7000)},
+                    {adapter(1200, 120), wideRow("wlan0", 9, 70500, 7050)}}
+        << 1700.0 << 170.0 << 0;
+    QTest::newRow("an interface that goes takes nothing away")
+        << Readings{{adapter(1000, 100), wideRow("wlan0", 9, 5000, 500)}, {adapter(1100, 110)}}
+        << 6100.0 << 610.0 << 0;
+    QTest::newRow("a counter that falls was reset and adds nothing that reading")
+        << Readings{{adapter(1000, 100)}, {adapter(40, 4)}, {adapter(90, 9)}} << 1050.0 << 105.0
+        << 0;
+    QTest::newRow("a 32-bit counter that wraps adds the step across 2^32")
+        << Readings{{row("eth0", 0xFFFFFF00u, 0)}, {row("eth0", 0x100u, 0)}} << 4294967552.0 << 0.0
+        << 0;
+    QTest::newRow("a 32-bit counter that falls by less than half its range was reset")
+        << Readings{{row("eth0", 0x90000000u, 0)}, {row("eth0", 0x20000000u, 0)}} << 2415919104.0
+        << 0.0 << 0;
+}
+
+void TestStats::totalsGrowByTheEdge() {
+    QFETCH(Readings, readings);
+    QFETCH(double, received);
+    QFETCH(double, sent);
+    QFETCH(int, routeQuestions);
+    FakeInterfaceTable table;
+    CIpHelper helper(table);
+    for (const auto& rows : readings) {
+        table.setRows(rows);
+        QCOMPARE(helper.Interfaces()->count(), qint32(rows.size()));
+    }
+    QCOMPARE(helper.BytesReceived(), received);
+    QCOMPARE(helper.BytesSent(), sent);
+    QCOMPARE(table.routeQuestions(), routeQuestions);
 }
 
 void TestStats::grownTableRecoversNextRead() {

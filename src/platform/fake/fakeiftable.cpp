@@ -55,7 +55,7 @@ quint32 FakeInterfaceTable::getIfTable(quint8* table, quint32* size, bool) {
     std::memcpy(table, bytes.constData(), std::min(announced, full));
     m_fetched.clear();
     for (const FakeIfRow& row : m_rows)
-        m_fetched.add(row.index, row.octets64, row.filterInterface);
+        m_fetched.add(row.index, row.octets64, row.role);
     return NoError;
 }
 
@@ -63,8 +63,15 @@ std::optional<IfOctets64> FakeInterfaceTable::octets64(quint32 index) const {
     return m_fetched.find(index);
 }
 
-bool FakeInterfaceTable::isFilterInterface(quint32 index) const {
-    return m_fetched.isFilter(index);
+IfRole FakeInterfaceTable::role(quint32 index) const {
+    return m_fetched.role(index);
+}
+
+bool FakeInterfaceTable::hasDefaultRoute(quint32 index) {
+    ++m_routeQuestions;
+    return std::any_of(m_rows.begin(), m_rows.end(), [&](const FakeIfRow& row) {
+        return row.index == index && row.defaultRoute;
+    });
 }
 
 } // namespace tarvo::platform

@@ -36,11 +36,14 @@ public:
 
     int sizeQueries() const { return m_sizeQueries; }
     int fetches() const { return m_fetches; }
+    int routeQuestions() const { return m_routeQuestions; }
 
     quint32 getIfTable(quint8* table, quint32* size, bool order) override;
     // The octets64 of the rows as the last successful fetch handed them over.
     std::optional<IfOctets64> octets64(quint32 index) const override;
-    bool isFilterInterface(quint32 index) const override;
+    IfRole role(quint32 index) const override;
+    // The defaultRoute of the row with this index as the table holds it now.
+    bool hasDefaultRoute(quint32 index) override;
 
     // The 860 bytes of one row, and a whole table, in the system's layout.
     static QByteArray rowBytes(const FakeIfRow& row);
@@ -49,12 +52,13 @@ public:
 private:
     std::vector<FakeIfRow> m_rows;
     std::vector<FakeIfRow> m_growRows;
-    IfOctetsByIndex m_fetched;
+    IfFactsByIndex m_fetched;
     std::optional<quint32> m_forcedResult;
     std::optional<quint32> m_rowCountOverride;
     quint32 m_sizeShortfall = 0;
     int m_sizeQueries = 0;
     int m_fetches = 0;
+    int m_routeQuestions = 0;
 };
 
 } // namespace tarvo::platform

@@ -2,6 +2,7 @@
 
 #include "platform/linux/netlink.h"
 #include "platform/linux/nmname.h"
+#include "platform/linux/routes.h"
 #include "runtime/codepage.h"
 
 #include <QString>
@@ -23,72 +24,12 @@ namespace tarvo::platform {
 
 namespace {
 
-struct DefaultRoute {
-    int family = 0;
-    int ifindex = 0;
-    quint32 priority = 0;
-};
-
-struct Routes {
-    bool any = false; // the main table holds routes at all
-    std::vector<DefaultRoute> defaults;
-};
-
 struct Link {
     QString name;
     unsigned type = 0;
     unsigned flags = 0;
     int operstate = IF_OPER_UNKNOWN;
 };
-
-template <typename T> T scalar(const rtattr& attribute) {
-    T value{};
-    if (linux_::attributeLength(attribute) >= sizeof value)
-        std::memcpy(&value, linux_::attributeData(attribute), sizeof value);
-    return value;
-}
-
-void readRoute(const nlmsghdr& message, Routes& routes) {
-    if (message.nlmsg_type != RTM_NEWROUTE || message.nlmsg_len < NLMSG_LENGTH(sizeof(rtmsg)))
-        return;
-    rtmsg header;
-    std::memcpy(&header, NLMSG_DATA(&message), sizeof header);
-    if ((header.rtm_family != AF_INET && header.rtm_family != AF_INET6) ||
-        header.rtm_type != RTN_UNICAST)
-        return;
-
-    quint32 table = header.rtm_table;
-    DefaultRoute route;
-    route.family = header.rtm_family;
-    linux_::forEachAttribute(message, sizeof(rtmsg), [&](const rtattr& attribute) {
-        switch (attribute.rta_type) {
-        case RTA_TABLE:
-            table = scalar<quint32>(attribute);
-            break;
-        case RTA_OIF:
-            route.ifindex = scalar<int>(attribute);
-            break;
-        case RTA_PRIORITY:
-            route.priority = scalar<quint32>(attribute);
-            break;
-        case RTA_MULTIPATH:
-            // Several next hops: the first one's interface stands for the route.
-            if (route.ifindex == 0 && linux_::attributeLength(attribute) >= sizeof(rtnexthop)) {
-                rtnexthop hop;
-                std::memcpy(&hop, linux_::attributeData(attribute), sizeof hop);
-                route.ifindex = hop.rtnh_ifindex;
-            }
-            break;
-        default:
-            break;
-        }
-    });
-    if (table != RT_TABLE_MAIN)
-        return;
-    routes.any = true;
-    if (header.rtm_dst_len == 0 && route.ifindex > 0)
-        routes.defaults.push_back(route);
-}
 
 void readLink(const nlmsghdr& message, std::map<int, Link>& links) {
     if (message.nlmsg_type != RTM_NEWLINK || message.nlmsg_len < NLMSG_LENGTH(sizeof(ifinfomsg)))
@@ -104,7 +45,7 @@ void readLink(const nlmsghdr& message, std::map<int, Link>& links) {
             link.name = QString::fromLocal8Bit(
                 text, qsizetype(qstrnlen(text, linux_::attributeLength(attribute))));
         } else if (attribute.rta_type == IFLA_OPERSTATE) {
-            link.operstate = scalar<quint8>(attribute);
+            link.operstate = linux_::scalar<quint8>(attribute);
         }
     });
     links[header.ifi_index] = link;
@@ -182,7 +123,6 @@ public:
 
 private:
     Answer evaluate();
-    std::optional<Routes> readRoutes();
     std::optional<std::map<int, Link>> readLinks();
 
     RouteWatch m_watch; // before the first read, so no change after it is missed
@@ -190,19 +130,6 @@ private:
     NetworkManagerNames m_names;
     Answer m_answer;
 };
-
-std::optional<Routes> RouteConnectionSource::readRoutes() {
-    // A dump the kernel marks as interrupted (the table changed meanwhile) is asked again.
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        Routes routes;
-        rtmsg request{};
-        request.rtm_family = AF_UNSPEC;
-        if (m_socket.dump(RTM_GETROUTE, &request, sizeof request,
-                          [&](const nlmsghdr& message) { readRoute(message, routes); }))
-            return routes;
-    }
-    return std::nullopt;
-}
 
 std::optional<std::map<int, Link>> RouteConnectionSource::readLinks() {
     for (int attempt = 0; attempt < 3; ++attempt) {
@@ -218,7 +145,7 @@ std::optional<std::map<int, Link>> RouteConnectionSource::readLinks() {
 
 Answer RouteConnectionSource::evaluate() {
     Answer answer;
-    const std::optional<Routes> routes = readRoutes();
+    const std::optional<linux_::Routes> routes = linux_::readMainRoutes(m_socket);
     if (!routes)
         return answer;
     if (routes->any)
@@ -233,15 +160,15 @@ Answer RouteConnectionSource::evaluate() {
     answer.complete = true;
 
     // IPv4 before IPv6, then the route the kernel prefers (lowest metric).
-    std::vector<DefaultRoute> defaults = routes->defaults;
+    std::vector<linux_::DefaultRoute> defaults = routes->defaults;
     std::stable_sort(defaults.begin(), defaults.end(),
-                     [](const DefaultRoute& a, const DefaultRoute& b) {
+                     [](const linux_::DefaultRoute& a, const linux_::DefaultRoute& b) {
                          if ((a.family == AF_INET) != (b.family == AF_INET))
                              return a.family == AF_INET;
                          return a.priority < b.priority;
                      });
     const Link* chosen = nullptr;
-    for (const DefaultRoute& route : defaults) {
+    for (const linux_::DefaultRoute& route : defaults) {
         const auto found = links->find(route.ifindex);
         if (found != links->end() && isUp(found->second)) {
             chosen = &found->second;

@@ -1,7 +1,9 @@
 #include "platform/iftable.h"
 
 #include "platform/ifrow.h"
+#include "platform/linux/linkrole.h"
 #include "platform/linux/netlink.h"
+#include "platform/linux/routes.h"
 #include "runtime/codepage.h"
 
 #include <QString>
@@ -64,6 +66,8 @@ struct Link {
     quint32 addressLength = 0;
     rtnl_link_stats64 stats{};
     bool haveStats64 = false;
+    bool hasKind = false;
+    bool hasParentDevice = false;
 };
 
 // What sysfs tells about a link, kept between calls.
@@ -233,6 +237,14 @@ bool parseLink(const nlmsghdr& message, Link& link) {
             std::memcpy(&stats32, data, std::min(length, sizeof stats32));
             haveStats32 = true;
             break;
+        case IFLA_LINKINFO:
+            forEachNested(attribute, [&](const rtattr& info) {
+                link.hasKind = link.hasKind || info.rta_type == IFLA_INFO_KIND;
+            });
+            break;
+        case IFLA_PARENT_DEV_NAME:
+            link.hasParentDevice = true;
+            break;
         default:
             break;
         }
@@ -284,13 +296,17 @@ public:
         put(table, 0, quint32(m_links.size()));
         quint8* row = table + IfTableHeaderBytes;
         m_written.clear();
+        m_defaults.reset();
         for (const Link& link : m_links) {
             writeRow(row, link, factsFor(link));
             row += IfRowBytes;
             // Kernels without IFLA_STATS64 count in 32 bits: nothing more to hand over.
+            std::optional<IfOctets64> octets;
             if (link.haveStats64)
-                m_written.add(quint32(link.index),
-                              IfOctets64{link.stats.rx_bytes, link.stats.tx_bytes});
+                octets = IfOctets64{link.stats.rx_bytes, link.stats.tx_bytes};
+            m_written.add(
+                quint32(link.index), octets,
+                linkRole({link.hardwareType, link.flags, link.hasKind, link.hasParentDevice}));
         }
         return NoError;
     }
@@ -298,7 +314,17 @@ public:
     std::optional<IfOctets64> octets64(quint32 index) const override {
         return m_written.find(index);
     }
-    bool isFilterInterface(quint32) const override { return false; }
+    IfRole role(quint32 index) const override { return m_written.role(index); }
+
+    // The routes are read once per fetch, and only when asked: while an adapter carries
+    // traffic nobody asks.
+    bool hasDefaultRoute(quint32 index) override {
+        if (!m_defaults)
+            m_defaults = readMainRoutes(m_socket).value_or(Routes{}).defaults;
+        return std::any_of(m_defaults->begin(), m_defaults->end(), [&](const DefaultRoute& route) {
+            return quint32(route.ifindex) == index;
+        });
+    }
 
 private:
     bool readLinks() {
@@ -342,7 +368,8 @@ private:
 
     NetlinkSocket m_socket;
     std::vector<Link> m_links;
-    IfOctetsByIndex m_written; // the full octet counters of the last fetch's rows
+    IfFactsByIndex m_written; // the full octet counters and roles of the last fetch's rows
+    std::optional<std::vector<DefaultRoute>> m_defaults; // read since the last fetch
     bool m_queried = false;
     std::chrono::steady_clock::time_point m_queriedAt;
     std::vector<SysfsFacts> m_facts;

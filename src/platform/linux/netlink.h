@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <vector>
 
@@ -64,6 +65,14 @@ inline const void* attributeData(const rtattr& attribute) {
 }
 inline std::size_t attributeLength(const rtattr& attribute) {
     return RTA_PAYLOAD(&attribute);
+}
+
+// A fixed-size attribute's value; 0 when the attribute is shorter.
+template <typename T> T scalar(const rtattr& attribute) {
+    T value{};
+    if (attributeLength(attribute) >= sizeof value)
+        std::memcpy(&value, attributeData(attribute), sizeof value);
+    return value;
 }
 
 } // namespace tarvo::platform::linux_

@@ -3,12 +3,17 @@
 #include "platform/ifrow.h"
 #include "platform/win/iphelpertable.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
+#include <map>
+#include <vector>
 
 // The interface table straight from IP Helper: GetIfTable writes the very bytes the
-// reader parses, and GetIfTable2 adds the 64-bit octet counters and the flag of the NDIS
-// filter interfaces that Windows lists beside the adapters they sit on.
+// reader parses, and GetIfTable2 adds the 64-bit octet counters and what each row is: an
+// adapter (HardwareInterface), an NDIS filter that Windows lists beside the adapter it
+// sits on (FilterInterface), loopback, or software (a VPN adapter, PPP, Hyper-V's
+// vEthernet, a tunnel). GetIpForwardTable2 tells the default routes, when asked.
 
 namespace tarvo::platform {
 
@@ -34,6 +39,14 @@ quint64 atRowReading(quint64 counter64, quint32 counter32) {
     return counter64 - quint64(qint64(ahead));
 }
 
+IfRole roleOf(const MIB_IF_ROW2& row) {
+    if (row.Type == IF_TYPE_SOFTWARE_LOOPBACK)
+        return IfRole::Loopback;
+    if (row.InterfaceAndOperStatusFlags.FilterInterface)
+        return IfRole::Filter;
+    return row.InterfaceAndOperStatusFlags.HardwareInterface ? IfRole::Hardware : IfRole::Virtual;
+}
+
 class IpHelperInterfaceTable final : public IInterfaceTable {
 public:
     explicit IpHelperInterfaceTable(win::IpHelperCalls calls)
@@ -53,32 +66,62 @@ public:
     std::optional<IfOctets64> octets64(quint32 index) const override {
         return m_written.find(index);
     }
-    bool isFilterInterface(quint32 index) const override { return m_written.isFilter(index); }
+    IfRole role(quint32 index) const override { return m_written.role(index); }
+
+    // The route table is read once per fetch, and only when asked: while an adapter
+    // carries traffic nobody asks.
+    bool hasDefaultRoute(quint32 index) override {
+        if (!m_defaults) {
+            m_defaults.emplace();
+            MIB_IPFORWARD_TABLE2* routes = nullptr;
+            if (m_calls.getIpForwardTable2(AF_UNSPEC, &routes) == NO_ERROR && routes) {
+                for (ULONG r = 0; r < routes->NumEntries; ++r)
+                    if (routes->Table[r].DestinationPrefix.PrefixLength == 0)
+                        m_defaults->push_back(routes->Table[r].InterfaceIndex);
+                m_calls.freeMibTable(routes);
+            }
+        }
+        return std::find(m_defaults->begin(), m_defaults->end(), index) != m_defaults->end();
+    }
 
 private:
     void remember64(const MIB_IFTABLE& rows) {
         m_written.clear();
+        m_defaults.reset();
         MIB_IF_TABLE2* wide = nullptr;
-        if (m_calls.getIfTable2(&wide) != NO_ERROR || !wide)
-            return;
+        if (m_calls.getIfTable2(&wide) != NO_ERROR)
+            wide = nullptr;
+        // Roles are forgotten only when the wide table tells them anew.
+        if (wide)
+            m_roles.clear();
         for (DWORD r = 0; r < rows.dwNumEntries; ++r) {
             const MIB_IFROW& row = rows.table[r];
-            for (ULONG w = 0; w < wide->NumEntries; ++w) {
-                const MIB_IF_ROW2& full = wide->Table[w];
-                if (full.InterfaceIndex != row.dwIndex)
-                    continue;
-                m_written.add(row.dwIndex,
-                              IfOctets64{atRowReading(full.InOctets, row.dwInOctets),
-                                         atRowReading(full.OutOctets, row.dwOutOctets)},
-                              full.InterfaceAndOperStatusFlags.FilterInterface);
-                break;
+            const MIB_IF_ROW2* full = nullptr;
+            for (ULONG w = 0; wide && w < wide->NumEntries && !full; ++w)
+                if (wide->Table[w].InterfaceIndex == row.dwIndex)
+                    full = &wide->Table[w];
+            if (!full) {
+                // Without its full row this time, a row keeps the role it last had: a
+                // filter row must never count while the wide table cannot be read.
+                const auto known = m_roles.find(row.dwIndex);
+                m_written.add(row.dwIndex, std::nullopt,
+                              known == m_roles.end() ? IfRole::Unknown : known->second);
+                continue;
             }
+            m_roles[row.dwIndex] = roleOf(*full);
+            m_written.add(row.dwIndex,
+                          IfOctets64{atRowReading(full->InOctets, row.dwInOctets),
+                                     atRowReading(full->OutOctets, row.dwOutOctets)},
+                          roleOf(*full));
         }
-        m_calls.freeMibTable(wide);
+        if (wide)
+            m_calls.freeMibTable(wide);
     }
 
     const win::IpHelperCalls m_calls;
-    IfOctetsByIndex m_written; // the full counters and filter flags of the last fetch's rows
+    IfFactsByIndex m_written;          // the full counters and roles of the last fetch's rows
+    std::map<quint32, IfRole> m_roles; // every row's role as the wide table last told it
+    std::optional<std::vector<quint32>> m_defaults; // read since the last fetch
 };
 
 } // namespace

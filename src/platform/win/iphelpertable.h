@@ -20,6 +20,8 @@ namespace tarvo::platform::win {
 struct IpHelperCalls {
     std::function<DWORD(PMIB_IFTABLE, PULONG, BOOL)> getIfTable = ::GetIfTable;
     std::function<DWORD(PMIB_IF_TABLE2*)> getIfTable2 = ::GetIfTable2;
+    std::function<DWORD(ADDRESS_FAMILY, PMIB_IPFORWARD_TABLE2*)> getIpForwardTable2 =
+        ::GetIpForwardTable2;
     std::function<void(PVOID)> freeMibTable = ::FreeMibTable;
 };
 
