@@ -52,11 +52,11 @@ port=$((20000 + RANDOM % 20000))
 pids+=($!)
 "${in_netns[@]}" python3 "$here/steady_http.py" "$port" --lifetime 90 >"$workdir/lo.log" 2>&1 &
 pids+=($!)
-wait_for 10 ip netns exec "$container" curl -s -o /dev/null "http://192.0.2.2:$port/" ||
+wait_for 10 ip netns exec "$container" curl -s -m 2 -o /dev/null "http://192.0.2.2:$port/" ||
   fail "the container does not reach the network"
-wait_for 10 "${in_netns[@]}" curl -s -o /dev/null "http://203.0.113.1:$port/" ||
+wait_for 10 "${in_netns[@]}" curl -s -m 2 -o /dev/null "http://203.0.113.1:$port/" ||
   fail "the VPN does not reach the network"
-wait_for 10 "${in_netns[@]}" curl -s -o /dev/null "http://127.0.0.1:$port/" ||
+wait_for 10 "${in_netns[@]}" curl -s -m 2 -o /dev/null "http://127.0.0.1:$port/" ||
   fail "the loopback server did not start"
 
 "${in_netns[@]}" "$tarvo" >"$workdir/tarvo.log" 2>&1 &

@@ -39,10 +39,14 @@ def main():
     end = time.monotonic() + args.lifetime
     while time.monotonic() < end:
         ready, _, _ = select.select([tun, udp], [], [], 0.5)
-        if tun in ready:
-            udp.sendto(os.read(tun, 65535), args.peer)
-        if udp in ready:
-            os.write(tun, udp.recv(65535))
+        # A packet that cannot go on (the device not up yet) is dropped, as a tunnel would.
+        try:
+            if tun in ready:
+                udp.sendto(os.read(tun, 65535), args.peer)
+            if udp in ready:
+                os.write(tun, udp.recv(65535))
+        except OSError:
+            pass
 
 
 if __name__ == "__main__":
