@@ -22,7 +22,8 @@ QString fromCodePage(unsigned codePage, QByteArrayView bytes);
 // whatever the system's code page, so the output is read as UTF-8 for as long as all of
 // it is valid UTF-8; from the first chunk that is not, it is read in the console's code
 // page (a single- or double-byte one) to its end. Text before that chunk reads the same
-// either way when it is ASCII, as ping's first line is. A character cut between two
+// either way when it is ASCII, as ping's first line is (a code page's first characters
+// that happen to form valid UTF-8 would show as that). A character cut between two
 // chunks is held until its remaining bytes arrive; one whose bytes never come shows as a
 // single replacement character when the output ends.
 class ConsoleText final {
