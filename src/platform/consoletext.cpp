@@ -1,5 +1,9 @@
 #include "platform/consoletext.h"
 
+#include <QStringDecoder>
+
+#include <utility>
+
 namespace tarvo::platform {
 
 namespace {
@@ -34,9 +38,7 @@ qsizetype incompleteUtf8Tail(const QByteArray& bytes) {
 
 } // namespace
 
-qsizetype ConsoleText::wholeBytes(const QByteArray& bytes) const {
-    if (m_codePage == CodePageUtf8)
-        return bytes.size() - incompleteUtf8Tail(bytes);
+QString ConsoleText::fromConsoleCodePage(const QByteArray& bytes) {
     qsizetype whole = 0;
     while (whole < bytes.size()) {
         const bool lead = isLeadByte(m_codePage, quint8(bytes[whole]));
@@ -44,23 +46,38 @@ qsizetype ConsoleText::wholeBytes(const QByteArray& bytes) const {
             break;
         whole += lead ? 2 : 1;
     }
-    return whole;
+    m_held = bytes.mid(whole);
+    return fromCodePage(m_codePage, QByteArrayView(bytes).first(whole));
 }
 
 QString ConsoleText::decode(QByteArrayView chunk) {
-    QByteArray bytes = m_held + chunk.toByteArray();
-    const qsizetype whole = wholeBytes(bytes);
-    m_held = bytes.mid(whole);
-    bytes.truncate(whole);
-    if (m_codePage == CodePageUtf8)
-        return QString::fromUtf8(bytes);
-    return fromCodePage(m_codePage, bytes);
+    const QByteArray bytes = m_held + chunk.toByteArray();
+    if (m_utf8) {
+        const qsizetype whole = bytes.size() - incompleteUtf8Tail(bytes);
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless |
+                                                      QStringDecoder::Flag::ConvertInitialBom);
+        QString text = utf8.decode(QByteArrayView(bytes).first(whole));
+        // A console set to UTF-8 has no other code page to fall back on.
+        if (!utf8.hasError() || m_codePage == CodePageUtf8) {
+            m_held = bytes.mid(whole);
+            return text;
+        }
+        m_utf8 = false;
+    }
+    return fromConsoleCodePage(bytes);
 }
 
 QString ConsoleText::finish() {
-    const bool cutOff = !m_held.isEmpty();
+    QString text;
+    // Output that ends inside a UTF-8 sequence was not UTF-8 after all.
+    if (m_utf8 && m_codePage != CodePageUtf8 && !m_held.isEmpty()) {
+        m_utf8 = false;
+        text = fromConsoleCodePage(std::exchange(m_held, {}));
+    }
+    if (!m_held.isEmpty())
+        text += QChar::ReplacementCharacter;
     m_held.clear();
-    return cutOff ? QString(QChar::ReplacementCharacter) : QString();
+    return text;
 }
 
 } // namespace tarvo::platform

@@ -18,10 +18,14 @@ bool isLeadByte(unsigned codePage, quint8 byte);
 // character become U+FFFD.
 QString fromCodePage(unsigned codePage, QByteArrayView bytes);
 
-// A console program's output decoded once, chunk by chunk, from its code page (UTF-8, or
-// a single- or double-byte one). A character cut between two chunks is held until its
-// remaining bytes arrive; one whose bytes never come shows as a single replacement
-// character when the output ends.
+// A console program's output decoded once, chunk by chunk. A console may be set to UTF-8
+// whatever the system's code page, so the output is read as UTF-8 for as long as all of
+// it is valid UTF-8; from the first chunk that is not, it is read in the console's code
+// page (a single- or double-byte one) to its end. Text before that chunk reads the same
+// either way when it is ASCII, as ping's first line is (a code page's first characters
+// that happen to form valid UTF-8 would show as that). A character cut between two
+// chunks is held until its remaining bytes arrive; one whose bytes never come shows as a
+// single replacement character when the output ends.
 class ConsoleText final {
 public:
     explicit ConsoleText(unsigned codePage)
@@ -32,10 +36,11 @@ public:
     QString finish();
 
 private:
-    // The length of the prefix of bytes that holds only whole characters.
-    qsizetype wholeBytes(const QByteArray& bytes) const;
+    // Whole characters of bytes in the code page as text, the cut rest held.
+    QString fromConsoleCodePage(const QByteArray& bytes);
 
     unsigned m_codePage;
+    bool m_utf8 = true; // all of the output so far is valid UTF-8
     QByteArray m_held;
 };
 
