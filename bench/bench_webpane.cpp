@@ -39,13 +39,14 @@ void BM_ShowPage(benchmark::State& state) {
     for (int i = 0; i < MaxLinks; ++i)
         page.links << Link{QRect(i, 0, 10, 10), QUrl(QStringLiteral("http://kiv.test/%1").arg(i))};
     page.text = QString(MaxText, u'网');
-    const QByteArray bytes = encode(page);
+    const QByteArray bytes = encode(Message{}) + encode(page); // a page comes after its document
     tarvo::platform::webpane::PaneView view;
     view.resize(pane);
     view.show();
     for (auto _ : state) {
         MessageReader reader(pane, ratio);
         reader.feed(bytes);
+        reader.next();
         view.showPage(*reader.next());
         view.viewport()->repaint();
     }
