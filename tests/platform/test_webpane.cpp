@@ -1,5 +1,6 @@
 // The web pane and its helper process against a local HTTP server on 127.0.0.1.
 #include "platform/webpane/helperpane.h"
+#include "platform/webpane/pagehelper.h"
 #include "platform/webpane/paneview.h"
 #include "runtime/codepage.h"
 #include "runtime/errors.h"
@@ -37,6 +38,17 @@ QByteArray gbk(const QString& text) {
     return tarvo::runtime::toAnsi(text);
 }
 
+// A stand-in helper in dir: a shell script.
+QString standIn(const QTemporaryDir& dir, const QByteArray& script) {
+    QFile file(dir.filePath(QStringLiteral("helper")));
+    if (!script.isEmpty() && file.open(QIODevice::WriteOnly)) {
+        file.write("#!/bin/sh\n" + script + "\n");
+        file.close();
+        file.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
+    }
+    return file.fileName();
+}
+
 } // namespace
 
 class TestWebPane final : public QObject {
@@ -65,6 +77,7 @@ private slots:
     void hostilePagesEndBounded();
     void aFailingHelperLeavesTheErrorPage_data();
     void aFailingHelperLeavesTheErrorPage();
+    void anEndedNavigationWaitsForNothing();
 
 private:
     // Navigates to path and waits until `completions` documents completed.
@@ -498,7 +511,8 @@ void TestWebPane::aFailingHelperLeavesTheErrorPage_data() {
     QTest::addColumn<QString>("shows");
     QTest::newRow("stuck past the deadline") << QByteArray("exec sleep 30") << "in time";
     QTest::newRow("talking nonsense")
-        << QByteArray("printf '\\377\\377\\377\\377 and more'; exec sleep 30") << "malformed";
+        << QByteArray("printf '\\377\\377\\377\\377 and more'; exec sleep 30")
+        << "broke its protocol";
     QTest::newRow("ending without a page") << QByteArray("exit 0") << "ended early";
     QTest::newRow("without its sandbox")
         << "exit " + QByteArray::number(tarvo::webprotocol::NoSandboxExit) << "its sandbox";
@@ -511,14 +525,7 @@ void TestWebPane::aFailingHelperLeavesTheErrorPage() {
     if (qEnvironmentVariableIsSet("TARVO_UNDER_WINE"))
         QSKIP("the stand-in helpers are shell scripts");
     QTemporaryDir dir;
-    m_limits.helper = dir.filePath(QStringLiteral("helper"));
-    if (!script.isEmpty()) {
-        QFile file(m_limits.helper);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("#!/bin/sh\n" + script + "\n");
-        file.close();
-        file.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
-    }
+    m_limits.helper = standIn(dir, script);
     m_limits.timeout = std::chrono::milliseconds(300);
     m_limits.grace = std::chrono::milliseconds(300);
     auto* pane = new HelperWebPane(m_limits, m_host.get());
@@ -528,6 +535,26 @@ void TestWebPane::aFailingHelperLeavesTheErrorPage() {
     const QString text = static_cast<PaneView*>(pane->widget())->text();
     QVERIFY2(text.contains(shows), qPrintable(text));
     QVERIFY(pane->documentElementInnerHtml().contains(QLatin1String("<TITLE>")));
+}
+
+// A navigation destroyed while its helper runs (here stopped) returns at once: the helper
+// is killed, and reaped afterwards from the event loop.
+void TestWebPane::anEndedNavigationWaitsForNothing() {
+    if (qEnvironmentVariableIsSet("TARVO_UNDER_WINE"))
+        QSKIP("the stand-in helpers are shell scripts");
+    QTemporaryDir dir;
+    QFile pid(dir.filePath(QStringLiteral("pid")));
+    m_limits.helper = standIn(dir, "echo $$ >" + pid.fileName().toUtf8() + "; kill -STOP $$");
+    webprotocol::Request request;
+    request.url = QUrl(m_server->origin() + "/page");
+    auto* navigation = new PageHelper(m_limits, request);
+    navigation->start();
+    QTRY_VERIFY(pid.size() > 0);
+    QVERIFY(pid.open(QIODevice::ReadOnly));
+    const QString process = QStringLiteral("/proc/") + pid.readAll().trimmed();
+    delete navigation;
+    QVERIFY(QFile::exists(process));
+    QTRY_VERIFY(!QFile::exists(process));
 }
 
 QTEST_MAIN(TestWebPane)
