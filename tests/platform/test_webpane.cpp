@@ -10,8 +10,10 @@
 #include "support/urlcatcher.h"
 #include "webprotocol/exitcodes.h"
 
+#include <QAccessible>
 #include <QBuffer>
 #include <QDesktopServices>
+#include <QLineEdit>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QStringDecoder>
@@ -49,6 +51,19 @@ QString standIn(const QTemporaryDir& dir, const QByteArray& script) {
     return file.fileName();
 }
 
+// A page of 100 x 40 grey pixels with two links, their text and the page's in bidi
+// controls and marks.
+webprotocol::Message twoLinks() {
+    webprotocol::Message page;
+    page.kind = webprotocol::Message::Kind::Page;
+    page.picture = QImage(100, 40, QImage::Format_RGB32);
+    page.picture.fill(Qt::gray);
+    page.links = {{QRect(10, 10, 20, 10), QUrl("http://kiv.test/one"), QStringLiteral("\u200Fone")},
+                  {QRect(50, 10, 20, 10), QUrl("http://kiv.test/two"), QStringLiteral("two")}};
+    page.text = QStringLiteral("\u202Eexe.live\U000E0041\n\uFEFFone \u2066two\u2069");
+    return page;
+}
+
 } // namespace
 
 class TestWebPane final : public QObject {
@@ -78,6 +93,9 @@ private slots:
     void aFailingHelperLeavesTheErrorPage_data();
     void aFailingHelperLeavesTheErrorPage();
     void anEndedNavigationWaitsForNothing();
+    void theKeyboardReachesTheLinks_data();
+    void theKeyboardReachesTheLinks();
+    void linksAreAccessibleObjects();
 
 private:
     // Navigates to path and waits until `completions` documents completed.
@@ -555,6 +573,71 @@ void TestWebPane::anEndedNavigationWaitsForNothing() {
     delete navigation;
     QVERIFY(QFile::exists(process));
     QTRY_VERIFY(!QFile::exists(process));
+}
+
+void TestWebPane::theKeyboardReachesTheLinks_data() {
+    QTest::addColumn<QTestEventList>("keys"); // from a line edit before the pane
+    QTest::addColumn<int>("focused");
+    const auto keys = [](std::initializer_list<QKeyCombination> clicks) {
+        QTestEventList list;
+        for (QKeyCombination click : clicks)
+            list.addKeyClick(click.key(), click.keyboardModifiers());
+        return list;
+    };
+    QTest::newRow("Tab into the pane: its first link") << keys({Qt::Key_Tab, Qt::Key_Enter}) << 0;
+    QTest::newRow("Tab again: the next link")
+        << keys({Qt::Key_Tab, Qt::Key_Tab, Qt::Key_Return}) << 1;
+    QTest::newRow("Shift+Tab: the one before")
+        << keys({Qt::Key_Tab, Qt::Key_Tab, Qt::ShiftModifier | Qt::Key_Tab, Qt::Key_Return}) << 0;
+    QTest::newRow("Shift+Tab into the pane: its last link")
+        << keys({Qt::ShiftModifier | Qt::Key_Tab, Qt::Key_Return}) << 1;
+}
+
+// A ring around the link in focus, and Enter or Return opens it.
+void TestWebPane::theKeyboardReachesTheLinks() {
+    QFETCH(QTestEventList, keys);
+    QFETCH(int, focused);
+    testing::UrlCatcher catcher;
+    QDesktopServices::setUrlHandler(QStringLiteral("http"), &catcher, "open");
+    QWidget host;
+    auto* edit = new QLineEdit(&host);
+    auto* view = new PaneView(&host);
+    view->setGeometry(0, 30, 100, 40);
+    view->showPage(twoLinks());
+    host.show();
+    QVERIFY(QTest::qWaitForWindowActive(&host));
+    edit->setFocus();
+    keys.simulate(nullptr); // to the widget in focus
+    QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
+
+    const QImage shot = view->viewport()->grab().toImage();
+    const QList<webprotocol::Link> links = twoLinks().links;
+    for (int i = 0; i < links.size(); ++i) {
+        const QPoint left = links[i].area.topLeft() + QPoint(0, 5);
+        QCOMPARE(QColor(shot.pixel(left - QPoint(2, 0))), i == focused ? Qt::black : Qt::gray);
+        QCOMPARE(QColor(shot.pixel(left - QPoint(1, 0))), i == focused ? Qt::white : Qt::gray);
+        QCOMPARE(QColor(shot.pixel(left)), Qt::gray);
+    }
+    QCOMPARE(catcher.opened, QList<QUrl>{links[focused].url});
+}
+
+void TestWebPane::linksAreAccessibleObjects() {
+    testing::UrlCatcher catcher;
+    QDesktopServices::setUrlHandler(QStringLiteral("http"), &catcher, "open");
+    PaneView view;
+    view.showPage(twoLinks());
+    QAccessibleInterface* pane = QAccessible::queryAccessibleInterface(&view);
+    QCOMPARE(pane->text(QAccessible::Name), QStringLiteral("exe.live"));
+    QCOMPARE(pane->text(QAccessible::Description), QStringLiteral("exe.live\none two"));
+    QCOMPARE(pane->childCount(), 2);
+    QAccessibleInterface* second = pane->child(1);
+    QCOMPARE(second->role(), QAccessible::Link);
+    QCOMPARE(second->text(QAccessible::Name), QStringLiteral("two"));
+    QCOMPARE(pane->child(0)->text(QAccessible::Name), QStringLiteral("one"));
+    QCOMPARE(pane->indexOfChild(second), 1);
+    second->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
+    QCOMPARE(catcher.opened, QList<QUrl>{QUrl("http://kiv.test/two")});
 }
 
 QTEST_MAIN(TestWebPane)
