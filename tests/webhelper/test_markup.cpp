@@ -132,7 +132,8 @@ void TestMarkup::display_data() {
     QTest::newRow("text is cut at its cap")
         << QStringLiteral("<b>%1</b><i>%1</i><u>%1</u><p>b</p>").arg(QString(15, u'a'))
         << QStringLiteral("<b>%1</b><i>%1</i><u>%2…").arg(QString(15, u'a'), QString(9, u'a'));
-    QTest::newRow("text counted in characters") << QString(40, u'网') << QString(40, u'网');
+    QTest::newRow("text counted in characters")
+        << QString(20, u'网') + QStringLiteral("<p>b</p>") << QString(20, u'网') + "<p>b</p>";
     QTest::newRow("never between the halves of a pair")
         << QString(38, u'a') + QStringLiteral("😀b") << QString(38, u'a') + u'…';
     QTest::newRow("text cut at the markup's cap")
