@@ -576,26 +576,21 @@ void TestWebPane::anEndedNavigationWaitsForNothing() {
 }
 
 void TestWebPane::theKeyboardReachesTheLinks_data() {
-    QTest::addColumn<QTestEventList>("keys"); // from a line edit before the pane
+    QTest::addColumn<QList<int>>("keys"); // from a line edit before the pane
     QTest::addColumn<int>("focused");
-    const auto keys = [](std::initializer_list<QKeyCombination> clicks) {
-        QTestEventList list;
-        for (QKeyCombination click : clicks)
-            list.addKeyClick(click.key(), click.keyboardModifiers());
-        return list;
-    };
-    QTest::newRow("Tab into the pane: its first link") << keys({Qt::Key_Tab, Qt::Key_Enter}) << 0;
+    QTest::newRow("Tab into the pane: its first link")
+        << QList<int>{Qt::Key_Tab, Qt::Key_Enter} << 0;
     QTest::newRow("Tab again: the next link")
-        << keys({Qt::Key_Tab, Qt::Key_Tab, Qt::Key_Return}) << 1;
+        << QList<int>{Qt::Key_Tab, Qt::Key_Tab, Qt::Key_Return} << 1;
     QTest::newRow("Shift+Tab: the one before")
-        << keys({Qt::Key_Tab, Qt::Key_Tab, Qt::ShiftModifier | Qt::Key_Tab, Qt::Key_Return}) << 0;
+        << QList<int>{Qt::Key_Tab, Qt::Key_Tab, Qt::Key_Backtab, Qt::Key_Return} << 0;
     QTest::newRow("Shift+Tab into the pane: its last link")
-        << keys({Qt::ShiftModifier | Qt::Key_Tab, Qt::Key_Return}) << 1;
+        << QList<int>{Qt::Key_Backtab, Qt::Key_Return} << 1;
 }
 
 // A ring around the link in focus, and Enter or Return opens it.
 void TestWebPane::theKeyboardReachesTheLinks() {
-    QFETCH(QTestEventList, keys);
+    QFETCH(QList<int>, keys);
     QFETCH(int, focused);
     testing::UrlCatcher catcher;
     QDesktopServices::setUrlHandler(QStringLiteral("http"), &catcher, "open");
@@ -607,7 +602,8 @@ void TestWebPane::theKeyboardReachesTheLinks() {
     host.show();
     QVERIFY(QTest::qWaitForWindowActive(&host));
     edit->setFocus();
-    keys.simulate(nullptr); // to the widget in focus
+    for (int key : keys)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
     QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
 
     const QImage shot = view->viewport()->grab().toImage();
