@@ -612,7 +612,6 @@ void TestWebPane::theKeyboardReachesTheLinks() {
         const QPoint left = links[i].area.topLeft() + QPoint(0, 5);
         QCOMPARE(QColor(shot.pixel(left - QPoint(2, 0))), i == focused ? Qt::black : Qt::gray);
         QCOMPARE(QColor(shot.pixel(left - QPoint(1, 0))), i == focused ? Qt::white : Qt::gray);
-        QCOMPARE(QColor(shot.pixel(left)), Qt::gray);
     }
     QCOMPARE(catcher.opened, QList<QUrl>{links[focused].url});
 }
