@@ -33,20 +33,23 @@ void BM_ShowPage(benchmark::State& state) {
     const int ratio = state.range(0) == 0 ? 1 : MaxPixelRatio;
     Message page;
     page.kind = Message::Kind::Page;
+    page.url = QUrl(QStringLiteral("http://kiv.test/"));
     page.picture = QImage(maxPicture(pane, ratio), QImage::Format_RGB32);
     page.picture.fill(Qt::darkCyan);
     page.picture.setDevicePixelRatio(ratio);
     for (int i = 0; i < MaxLinks; ++i)
-        page.links << Link{QRect(i, 0, 10, 10), QUrl(QStringLiteral("http://kiv.test/%1").arg(i))};
+        page.links << Link{QRect(i, 0, 10, 10), QUrl(QStringLiteral("http://kiv.test/%1").arg(i)),
+                           QStringLiteral("link %1").arg(i)};
     page.text = QString(MaxText, u'网');
-    const QByteArray bytes = encode(page);
+    const QByteArray bytes = encode(Message{}) + encode(page); // a page comes after its document
     tarvo::platform::webpane::PaneView view;
     view.resize(pane);
     view.show();
     for (auto _ : state) {
         MessageReader reader(pane, ratio);
         reader.feed(bytes);
-        view.showPage(*reader.next());
+        reader.next();
+        view.showPage(reader.next().value());
         view.viewport()->repaint();
     }
     state.counters["picture_pixels"] = double(page.picture.width()) * page.picture.height();

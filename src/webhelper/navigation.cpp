@@ -71,7 +71,8 @@ void Navigation::onPage(const FetchResult& result) {
     std::vector<std::size_t> framesToFetch;
     for (qsizetype i = 0; i < frames.size(); ++i) {
         const QUrl url = m_url.resolved(QUrl(frames[i]));
-        if (isSameHost(url, m_origin) && int(framesToFetch.size()) < m_limits.maxFrames) {
+        if (isSameHost(url, m_origin) && webprotocol::isPaneLink(url) &&
+            int(framesToFetch.size()) < m_limits.maxFrames) {
             m_frames[std::size_t(i)].url = url;
             framesToFetch.push_back(std::size_t(i));
         }

@@ -1,6 +1,7 @@
 #include "webhelper/pagefetch.h"
 
 #include "webhelper/sandbox.h"
+#include "webprotocol/message.h"
 
 #include <QTcpSocket>
 
@@ -58,7 +59,8 @@ void PageFetch::request(const QUrl& url) {
     m_result.body.clear();
     m_pending.clear();
     m_stage = Stage::Head;
-    if (!url.isValid() || url.scheme() != QLatin1String("http") || url.host().isEmpty()) {
+    // Within the caps: every address the helper reports is one the window takes.
+    if (url.scheme() != QLatin1String("http") || !webprotocol::isPaneLink(url)) {
         fail(QStringLiteral("not a plain HTTP address"));
         return;
     }

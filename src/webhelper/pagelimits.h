@@ -36,7 +36,7 @@ struct PageLimits {
     std::chrono::milliseconds timeout{15000};
     qint64 maxBytes = qint64(1) << 20; // per document or picture
     int maxRedirects = 5;
-    int maxFrames = 8;
+    int maxFrames = webprotocol::MaxFrames;
     DocumentCaps caps;
 };
 

@@ -1,5 +1,6 @@
 #include "webhelper/pagepainter.h"
 
+#include "webhelper/textcut.h"
 #include "webprotocol/caps.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -42,6 +43,9 @@ QList<Link> linkAreas(const QTextDocument& document, const QRect& picture) {
             const QUrl url(format.anchorHref());
             if (!format.isAnchor() || !webprotocol::isPaneLink(url))
                 continue;
+            QString text = fragment.text();
+            text.remove(QChar::ObjectReplacementCharacter);
+            text = cutText(text, webprotocol::MaxLinkText);
             const int from = fragment.position() - block.position();
             const int to = from + fragment.length();
             for (int i = 0; i < lines->lineCount(); ++i) {
@@ -59,7 +63,7 @@ QList<Link> linkAreas(const QTextDocument& document, const QRect& picture) {
                     continue;
                 if (links.size() == webprotocol::MaxLinks)
                     return links;
-                links << Link{shown, url};
+                links << Link{shown, url, text};
             }
         }
     }
@@ -70,7 +74,7 @@ QString plainText(const QTextDocument& document) {
     QString text = document.toPlainText();
     text.remove(QChar::ObjectReplacementCharacter);
     text.replace(QChar::LineSeparator, u'\n');
-    return text.left(webprotocol::MaxText);
+    return cutText(text, webprotocol::MaxText);
 }
 
 } // namespace

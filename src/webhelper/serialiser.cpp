@@ -1,5 +1,6 @@
 #include "webhelper/serialiser.h"
 
+#include "webhelper/textcut.h"
 #include "webprotocol/caps.h"
 
 #include <vector>
@@ -91,11 +92,13 @@ QString tagName(const GumboElement& element) {
     return QString::fromUtf8(piece.data, qsizetype(piece.length)).toLower();
 }
 
-// Appends until limit characters; beyond that the rest is dropped.
+// Appends until limit characters; beyond that the rest is dropped, or for text that is
+// cut (cuts), cut at the limit.
 class Writer {
 public:
-    explicit Writer(qsizetype limit)
-        : m_limit(limit) {}
+    Writer(qsizetype limit, bool cuts)
+        : m_limit(limit)
+        , m_cuts(cuts) {}
 
     void put(QStringView text) {
         if (m_full)
@@ -109,8 +112,7 @@ public:
     void put(QChar c) { put(QStringView(&c, 1)); }
     // Angle brackets in attribute values are escaped only when asked (what is shown
     // keeps every '<' a tag's).
-    void escaped(const char* utf8, bool inAttribute, bool angles = false) {
-        const QString text = QString::fromUtf8(utf8);
+    void escaped(QStringView text, bool inAttribute, bool angles = false) {
         qsizetype plain = 0;
         for (qsizetype i = 0; i < text.size(); ++i) {
             const QChar c = text[i];
@@ -127,18 +129,28 @@ public:
                 entity = "&gt;";
             if (!entity)
                 continue;
-            put(QStringView(text).mid(plain, i - plain));
+            putText(text.mid(plain, i - plain), inAttribute);
             put(QString::fromLatin1(entity));
             plain = i + 1;
         }
-        put(QStringView(text).mid(plain));
+        putText(text.mid(plain), inAttribute);
     }
     bool full() const { return m_full; }
     void stop() { m_full = true; }
     QString take() { return std::move(m_out); }
 
 private:
+    void putText(QStringView text, bool inAttribute) {
+        if (!m_cuts || inAttribute || m_full || m_out.size() + text.size() <= m_limit) {
+            put(text);
+            return;
+        }
+        m_out += cutText(text, m_limit - m_out.size());
+        m_full = true;
+    }
+
     qsizetype m_limit;
+    bool m_cuts;
     QString m_out;
     bool m_full = false;
 };
@@ -153,7 +165,8 @@ public:
     Serialiser(Mode mode, const Markup::Display* display)
         : m_mode(mode)
         , m_display(display)
-        , m_out(mode == Mode::Original ? webprotocol::MaxInnerHtml : display->caps.markup) {}
+        , m_out(mode == Mode::Original ? webprotocol::MaxInnerHtml : display->caps.markup,
+                mode == Mode::Display) {}
 
     QString children(const GumboNode* root) {
         struct Level {
@@ -186,7 +199,7 @@ public:
                     m_out.put(QString::fromUtf8(child->v.text.text));
                     m_out.put(u"]]>");
                 } else {
-                    m_out.escaped(child->v.text.text, false);
+                    m_out.escaped(QString::fromUtf8(child->v.text.text), false);
                 }
                 break;
             case GUMBO_NODE_COMMENT:
@@ -212,17 +225,13 @@ public:
 
 private:
     void text(const GumboNode* node, const GumboNode* parent) {
-        if (m_mode == Mode::Display) {
-            // Counted in bytes of UTF-8: never fewer than the characters they make.
-            if (!countedText(qsizetype(qstrlen(node->v.text.text))))
-                return;
-        }
-        const bool raw = parent->type != GUMBO_NODE_DOCUMENT &&
-                         holdsRawText(parent->v.element.tag) && m_mode == Mode::Original;
-        if (raw)
-            m_out.put(QString::fromUtf8(node->v.text.text));
+        const QString text = QString::fromUtf8(node->v.text.text);
+        if (m_mode == Mode::Display)
+            shownText(text);
+        else if (parent->type != GUMBO_NODE_DOCUMENT && holdsRawText(parent->v.element.tag))
+            m_out.put(text);
         else
-            m_out.escaped(node->v.text.text, false);
+            m_out.escaped(text, false);
     }
 
     template <typename Level> bool enter(const GumboNode* node, int depth, Level& level) {
@@ -253,9 +262,8 @@ private:
             if (depth <= m_display->caps.depth && m_display->hasImage && m_display->hasImage(url) &&
                 counted()) {
                 startTag(QStringLiteral("img"), element, url.toString(QUrl::FullyEncoded));
-            } else if (const QString alt = attribute(element, "alt");
-                       !alt.isEmpty() && countedText(alt.size())) {
-                m_out.escaped(alt.toUtf8().constData(), false);
+            } else {
+                shownText(attribute(element, "alt"));
             }
             return false;
         }
@@ -305,7 +313,7 @@ private:
             m_out.put(u' ');
             m_out.put(QString::fromUtf8(attr->name));
             m_out.put(u"=\"");
-            m_out.escaped(value, true, m_mode == Mode::Display);
+            m_out.escaped(QString::fromUtf8(value), true, m_mode == Mode::Display);
             m_out.put(u'"');
         }
         m_out.put(u'>');
@@ -319,13 +327,18 @@ private:
         return false;
     }
 
-    // So much more text shown, if the caps allow it; past them the document ends here.
-    bool countedText(qsizetype characters) {
-        m_text += characters;
-        if (m_text <= m_display->caps.text)
-            return true;
+    // Text shown within the text cap: a run past it is cut there (see cutText), and the
+    // document ends after it.
+    void shownText(const QString& text) {
+        const qsizetype left = m_display->caps.text - m_text;
+        if (text.size() <= left) {
+            m_text += text.size();
+            m_out.escaped(text, false);
+            return;
+        }
+        m_text = m_display->caps.text;
+        m_out.escaped(cutText(text, left), false);
         m_out.stop();
-        return false;
     }
 
     void endTag(const QString& name) {

@@ -16,7 +16,9 @@ constexpr int MaxPaneSide = 1024;                    // logical pixels, either w
 constexpr int MaxPixelRatio = 2;                     // a denser screen gets the picture scaled up
 constexpr qint64 MaxPicturePixels = qint64(1) << 21; // 8 MiB at four bytes a pixel
 constexpr int MaxLinks = 256;                        // link areas: one per line a link spans
-constexpr qsizetype MaxUrl = 2048;                   // characters of a link's address
+constexpr qsizetype MaxUrl = 2048;                   // characters of any address sent
+constexpr qsizetype MaxLinkText = 200;               // characters of a link area's text
+constexpr int MaxFrames = 8;                         // frames fetched and reported, one level
 constexpr qsizetype MaxText = 64 * 1024;             // characters of the page's plain text
 constexpr qsizetype MaxInnerHtml = 1 << 20;          // characters of the document's innerHTML
 constexpr qsizetype MaxReason = 200;                 // characters of why a page failed
@@ -43,8 +45,8 @@ inline QSize maxPicture(QSize pane, qreal ratio) {
 // the innerHTML (UTF-16 in the stream) and a little framing.
 inline qint64 maxMessage(QSize pane, qreal ratio) {
     const QSize picture = maxPicture(pane, ratio);
-    return 4096 + qint64(picture.width()) * picture.height() * 4 + MaxLinks * (64 + 2 * MaxUrl) +
-           2 * MaxText + 2 * MaxInnerHtml;
+    return 4096 + qint64(picture.width()) * picture.height() * 4 +
+           MaxLinks * (64 + 2 * MaxUrl + 2 * MaxLinkText) + 2 * MaxText + 2 * MaxInnerHtml;
 }
 
 } // namespace tarvo::webprotocol

@@ -4,6 +4,7 @@
 
 #include <QDataStream>
 #include <QIODevice>
+#include <QtEndian>
 
 namespace tarvo::webprotocol {
 namespace {
@@ -18,14 +19,13 @@ void writePicture(QDataStream& out, const QImage& picture) {
         out.writeRawData(reinterpret_cast<const char*>(image.constScanLine(y)), image.width() * 4);
 }
 
-bool readPicture(QDataStream& in, QSize max, QImage& picture) {
+bool readPicture(QDataStream& in, QSize max, int ratio, QImage& picture) {
     quint32 width = 0;
     quint32 height = 0;
-    quint8 ratio = 0;
-    in >> width >> height >> ratio;
+    quint8 drawnAt = 0;
+    in >> width >> height >> drawnAt;
     if (in.status() != QDataStream::Ok || width == 0 || height == 0 ||
-        width > quint32(max.width()) || height > quint32(max.height()) || ratio < 1 ||
-        ratio > MaxPixelRatio)
+        width > quint32(max.width()) || height > quint32(max.height()) || drawnAt != ratio)
         return false;
     QImage image(int(width), int(height), QImage::Format_RGB32);
     if (image.isNull())
@@ -40,12 +40,28 @@ bool readPicture(QDataStream& in, QSize max, QImage& picture) {
     return true;
 }
 
+// A URL as the stream holds it (its encoded bytes), measured before it is parsed.
+bool readUrl(QDataStream& in, QUrl& url) {
+    QByteArray bytes;
+    in >> bytes;
+    if (in.status() != QDataStream::Ok || bytes.size() > MaxUrl)
+        return false;
+    url.setUrl(QString::fromLatin1(bytes));
+    return isPaneLink(url);
+}
+
+bool readLink(QDataStream& in, QRect picture, Link& link) {
+    in >> link.area;
+    return in.status() == QDataStream::Ok && !link.area.isEmpty() && picture.contains(link.area) &&
+           readUrl(in, link.url) && (in >> link.text, link.text.size() <= MaxLinkText);
+}
+
 } // namespace
 
 bool isPaneLink(const QUrl& url) {
     return url.isValid() &&
            (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https")) &&
-           url.toEncoded().size() <= MaxUrl;
+           !url.host().isEmpty() && url.toEncoded().size() <= MaxUrl;
 }
 
 QByteArray encode(const Message& message) {
@@ -65,7 +81,7 @@ QByteArray encode(const Message& message) {
         writePicture(out, message.picture);
         out << quint32(message.links.size());
         for (const Link& link : message.links)
-            out << link.area << link.url;
+            out << link.area << link.url << link.text;
         out << message.text;
         break;
     case Message::Kind::Failed:
@@ -80,36 +96,76 @@ QByteArray encode(const Message& message) {
 
 MessageReader::MessageReader(QSize pane, qreal ratio)
     : m_maxPicture(maxPicture(pane, ratio))
+    , m_ratio(boundedRatio(ratio))
     , m_maxMessage(maxMessage(pane, ratio)) {}
 
 bool MessageReader::feed(const QByteArray& bytes) {
     if (m_broken)
         return false;
+    m_buffer.remove(0, m_read);
+    m_read = 0;
     m_buffer += bytes;
-    if (m_buffer.size() >= LengthBytes) {
-        QDataStream in(m_buffer);
-        quint32 length = 0;
-        in >> length;
-        if (length > m_maxMessage)
-            breakOff();
-    }
+    head();
     return !m_broken;
 }
 
-std::optional<Message> MessageReader::next() {
-    if (m_broken || m_buffer.size() < LengthBytes)
+// The next message's length once its head is in; a head of a message that may not come
+// now, or not at that length, breaks the stream off.
+std::optional<quint32> MessageReader::head() {
+    const qsizetype available = m_buffer.size() - m_read;
+    if (m_broken || available < LengthBytes)
         return std::nullopt;
-    QDataStream head(m_buffer);
-    quint32 length = 0;
-    head >> length;
-    if (m_buffer.size() < LengthBytes + qsizetype(length))
+    const auto* at = reinterpret_cast<const uchar*>(m_buffer.constData() + m_read);
+    const quint32 length = qFromBigEndian<quint32>(at);
+    if (length > m_maxMessage) {
+        breakOff();
+        return std::nullopt;
+    }
+    if (available == LengthBytes)
+        return std::nullopt;
+    if (length == 0 || length > maxBody(Message::Kind(at[LengthBytes]))) {
+        breakOff();
+        return std::nullopt;
+    }
+    return length;
+}
+
+// The largest body of a message of this kind at this point of the stream; 0 for one that
+// may not come now. A string is its length and UTF-16, a URL its length and bytes.
+qint64 MessageReader::maxBody(Message::Kind kind) const {
+    constexpr qint64 Kind = 1;
+    constexpr qint64 Length = 4;
+    switch (kind) {
+    case Message::Kind::Document:
+        return m_stage == Stage::Start ? Kind + Length + 2 * MaxInnerHtml : 0;
+    case Message::Kind::Frame:
+        return m_stage == Stage::Frames && m_frames < MaxFrames ? Kind + Length + MaxUrl : 0;
+    case Message::Kind::Page:
+        return m_stage == Stage::Frames ? m_maxMessage : 0;
+    case Message::Kind::Failed:
+        return m_stage != Stage::Done ? Kind + Length + MaxUrl + Length + 2 * MaxReason : 0;
+    }
+    return 0;
+}
+
+std::optional<Message> MessageReader::next() {
+    const std::optional<quint32> length = head();
+    if (!length || m_buffer.size() - m_read < LengthBytes + qsizetype(*length))
         return std::nullopt;
     // Read in place: a picture is copied once, into its image.
     std::optional<Message> message =
-        decode(QByteArray::fromRawData(m_buffer.constData() + LengthBytes, length));
-    m_buffer.remove(0, LengthBytes + length);
-    if (!message)
+        decode(QByteArray::fromRawData(m_buffer.constData() + m_read + LengthBytes, *length));
+    m_read += LengthBytes + *length;
+    if (!message) {
         breakOff();
+        return std::nullopt;
+    }
+    if (message->kind == Message::Kind::Document)
+        m_stage = Stage::Frames;
+    else if (message->kind == Message::Kind::Frame)
+        ++m_frames;
+    else
+        m_stage = Stage::Done;
     return message;
 }
 
@@ -127,19 +183,19 @@ std::optional<Message> MessageReader::decode(const QByteArray& body) const {
         ok = message.markup.size() <= MaxInnerHtml;
         break;
     case Message::Kind::Frame:
-        in >> message.url;
+        ok = readUrl(in, message.url);
         break;
     case Message::Kind::Page: {
-        in >> message.url;
         quint32 count = 0;
-        ok = readPicture(in, m_maxPicture, message.picture);
+        ok = readUrl(in, message.url) && readPicture(in, m_maxPicture, m_ratio, message.picture);
         if (ok)
             in >> count;
         ok = ok && count <= quint32(MaxLinks);
+        const QRect picture(0, 0, message.picture.width() / m_ratio,
+                            message.picture.height() / m_ratio);
         for (quint32 i = 0; ok && i < count; ++i) {
             Link link;
-            in >> link.area >> link.url;
-            ok = isPaneLink(link.url);
+            ok = readLink(in, picture, link);
             message.links << link;
         }
         in >> message.text;
@@ -147,8 +203,9 @@ std::optional<Message> MessageReader::decode(const QByteArray& body) const {
         break;
     }
     case Message::Kind::Failed:
-        in >> message.url >> message.text;
-        ok = message.text.size() <= MaxReason;
+        ok = readUrl(in, message.url);
+        in >> message.text;
+        ok = ok && message.text.size() <= MaxReason;
         break;
     default:
         ok = false;
@@ -161,6 +218,7 @@ std::optional<Message> MessageReader::decode(const QByteArray& body) const {
 void MessageReader::breakOff() {
     m_broken = true;
     m_buffer.clear();
+    m_read = 0;
 }
 
 } // namespace tarvo::webprotocol

@@ -1,5 +1,6 @@
 // The web pane and its helper process against a local HTTP server on 127.0.0.1.
 #include "platform/webpane/helperpane.h"
+#include "platform/webpane/pagehelper.h"
 #include "platform/webpane/paneview.h"
 #include "runtime/codepage.h"
 #include "runtime/errors.h"
@@ -9,8 +10,10 @@
 #include "support/urlcatcher.h"
 #include "webprotocol/exitcodes.h"
 
+#include <QAccessible>
 #include <QBuffer>
 #include <QDesktopServices>
+#include <QLineEdit>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QStringDecoder>
@@ -35,6 +38,30 @@ const QString Marker = QStringLiteral("<TITLE>kiv</TITLE>");
 
 QByteArray gbk(const QString& text) {
     return tarvo::runtime::toAnsi(text);
+}
+
+// A stand-in helper in dir: a shell script.
+QString standIn(const QTemporaryDir& dir, const QByteArray& script) {
+    QFile file(dir.filePath(QStringLiteral("helper")));
+    if (!script.isEmpty() && file.open(QIODevice::WriteOnly)) {
+        file.write("#!/bin/sh\n" + script + "\n");
+        file.close();
+        file.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
+    }
+    return file.fileName();
+}
+
+// A page of 100 x 40 grey pixels with two links, their text and the page's in bidi
+// controls and marks.
+webprotocol::Message twoLinks() {
+    webprotocol::Message page;
+    page.kind = webprotocol::Message::Kind::Page;
+    page.picture = QImage(100, 40, QImage::Format_RGB32);
+    page.picture.fill(Qt::gray);
+    page.links = {{QRect(10, 10, 20, 10), QUrl("http://kiv.test/one"), QStringLiteral("\u200Fone")},
+                  {QRect(50, 10, 20, 10), QUrl("http://kiv.test/two"), QStringLiteral("two")}};
+    page.text = QStringLiteral("\u202Eexe.live\U000E0041\n\uFEFFone \u2066two\u2069");
+    return page;
 }
 
 } // namespace
@@ -65,6 +92,10 @@ private slots:
     void hostilePagesEndBounded();
     void aFailingHelperLeavesTheErrorPage_data();
     void aFailingHelperLeavesTheErrorPage();
+    void anEndedNavigationWaitsForNothing();
+    void theKeyboardReachesTheLinks_data();
+    void theKeyboardReachesTheLinks();
+    void linksAreAccessibleObjects();
 
 private:
     // Navigates to path and waits until `completions` documents completed.
@@ -498,7 +529,8 @@ void TestWebPane::aFailingHelperLeavesTheErrorPage_data() {
     QTest::addColumn<QString>("shows");
     QTest::newRow("stuck past the deadline") << QByteArray("exec sleep 30") << "in time";
     QTest::newRow("talking nonsense")
-        << QByteArray("printf '\\377\\377\\377\\377 and more'; exec sleep 30") << "malformed";
+        << QByteArray("printf '\\377\\377\\377\\377 and more'; exec sleep 30")
+        << "broke its protocol";
     QTest::newRow("ending without a page") << QByteArray("exit 0") << "ended early";
     QTest::newRow("without its sandbox")
         << "exit " + QByteArray::number(tarvo::webprotocol::NoSandboxExit) << "its sandbox";
@@ -511,14 +543,7 @@ void TestWebPane::aFailingHelperLeavesTheErrorPage() {
     if (qEnvironmentVariableIsSet("TARVO_UNDER_WINE"))
         QSKIP("the stand-in helpers are shell scripts");
     QTemporaryDir dir;
-    m_limits.helper = dir.filePath(QStringLiteral("helper"));
-    if (!script.isEmpty()) {
-        QFile file(m_limits.helper);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("#!/bin/sh\n" + script + "\n");
-        file.close();
-        file.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
-    }
+    m_limits.helper = standIn(dir, script);
     m_limits.timeout = std::chrono::milliseconds(300);
     m_limits.grace = std::chrono::milliseconds(300);
     auto* pane = new HelperWebPane(m_limits, m_host.get());
@@ -528,6 +553,86 @@ void TestWebPane::aFailingHelperLeavesTheErrorPage() {
     const QString text = static_cast<PaneView*>(pane->widget())->text();
     QVERIFY2(text.contains(shows), qPrintable(text));
     QVERIFY(pane->documentElementInnerHtml().contains(QLatin1String("<TITLE>")));
+}
+
+// A navigation destroyed while its helper runs (here stopped) returns at once: the helper
+// is killed, and reaped afterwards from the event loop.
+void TestWebPane::anEndedNavigationWaitsForNothing() {
+    if (qEnvironmentVariableIsSet("TARVO_UNDER_WINE"))
+        QSKIP("the stand-in helpers are shell scripts");
+    QTemporaryDir dir;
+    QFile pid(dir.filePath(QStringLiteral("pid")));
+    m_limits.helper = standIn(dir, "echo $$ >" + pid.fileName().toUtf8() + "; kill -STOP $$");
+    webprotocol::Request request;
+    request.url = QUrl(m_server->origin() + "/page");
+    auto* navigation = new PageHelper(m_limits, request);
+    navigation->start();
+    QTRY_VERIFY(pid.size() > 0);
+    QVERIFY(pid.open(QIODevice::ReadOnly));
+    const QString process = QStringLiteral("/proc/") + pid.readAll().trimmed();
+    delete navigation;
+    QVERIFY(QFile::exists(process));
+    QTRY_VERIFY(!QFile::exists(process));
+}
+
+void TestWebPane::theKeyboardReachesTheLinks_data() {
+    QTest::addColumn<QList<int>>("keys"); // from a line edit before the pane
+    QTest::addColumn<int>("focused");
+    QTest::newRow("Tab into the pane: its first link")
+        << QList<int>{Qt::Key_Tab, Qt::Key_Enter} << 0;
+    QTest::newRow("Tab again: the next link")
+        << QList<int>{Qt::Key_Tab, Qt::Key_Tab, Qt::Key_Return} << 1;
+    QTest::newRow("Shift+Tab: the one before")
+        << QList<int>{Qt::Key_Tab, Qt::Key_Tab, Qt::Key_Backtab, Qt::Key_Return} << 0;
+    QTest::newRow("Shift+Tab into the pane: its last link")
+        << QList<int>{Qt::Key_Backtab, Qt::Key_Return} << 1;
+}
+
+// A ring around the link in focus, and Enter or Return opens it.
+void TestWebPane::theKeyboardReachesTheLinks() {
+    QFETCH(QList<int>, keys);
+    QFETCH(int, focused);
+    testing::UrlCatcher catcher;
+    QDesktopServices::setUrlHandler(QStringLiteral("http"), &catcher, "open");
+    QWidget host;
+    auto* edit = new QLineEdit(&host);
+    auto* view = new PaneView(&host);
+    view->setGeometry(0, 30, 100, 40);
+    view->showPage(twoLinks());
+    host.show();
+    QVERIFY(QTest::qWaitForWindowActive(&host));
+    edit->setFocus();
+    for (int key : keys)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
+    QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
+
+    const QImage shot = view->viewport()->grab().toImage();
+    const QList<webprotocol::Link> links = twoLinks().links;
+    for (int i = 0; i < links.size(); ++i) {
+        const QPoint left = links[i].area.topLeft() + QPoint(0, 5);
+        QCOMPARE(QColor(shot.pixel(left - QPoint(2, 0))), i == focused ? Qt::black : Qt::gray);
+        QCOMPARE(QColor(shot.pixel(left - QPoint(1, 0))), i == focused ? Qt::white : Qt::gray);
+    }
+    QCOMPARE(catcher.opened, QList<QUrl>{links[focused].url});
+}
+
+void TestWebPane::linksAreAccessibleObjects() {
+    testing::UrlCatcher catcher;
+    QDesktopServices::setUrlHandler(QStringLiteral("http"), &catcher, "open");
+    PaneView view;
+    view.showPage(twoLinks());
+    QAccessibleInterface* pane = QAccessible::queryAccessibleInterface(&view);
+    QCOMPARE(pane->text(QAccessible::Name), QStringLiteral("exe.live"));
+    QCOMPARE(pane->text(QAccessible::Description), QStringLiteral("exe.live\none two"));
+    QCOMPARE(pane->childCount(), 2);
+    QAccessibleInterface* second = pane->child(1);
+    QCOMPARE(second->role(), QAccessible::Link);
+    QCOMPARE(second->text(QAccessible::Name), QStringLiteral("two"));
+    QCOMPARE(pane->child(0)->text(QAccessible::Name), QStringLiteral("one"));
+    QCOMPARE(pane->indexOfChild(second), 1);
+    second->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
+    QCOMPARE(catcher.opened, QList<QUrl>{QUrl("http://kiv.test/two")});
 }
 
 QTEST_MAIN(TestWebPane)

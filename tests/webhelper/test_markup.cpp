@@ -112,7 +112,7 @@ void TestMarkup::display_data() {
     QTest::newRow("an unknown image leaves its alt text")
         << "<img src=\"file:///etc/x\" alt=\"pic\">"
         << "pic";
-    // The caps below: depth 4, 12 elements, 40 bytes of text, 400 characters of markup.
+    // The caps below: depth 4, 12 elements, 40 characters of text, 400 of markup.
     QTest::newRow("deep nesting flattened")
         << repeated(QStringLiteral("<div>"), 6) + QStringLiteral("deep")
         << repeated(QStringLiteral("<div>"), 4) + QStringLiteral("deep") +
@@ -125,12 +125,20 @@ void TestMarkup::display_data() {
                QStringLiteral("<img src=\"http://kiv.test/dir/ok.gif\">");
     QTest::newRow("a line break counts as an element")
         << repeated(QStringLiteral("<br>"), 20) << repeated(QStringLiteral("<br>"), 12);
+    // Text past a cap is cut to 40 characters, the ellipsis included, and the page ends.
     QTest::newRow("alt text counts as text")
         << QStringLiteral("<img alt=\"%1\"><img alt=\"%1\"><img alt=\"%1\">").arg(QString(15, u'a'))
-        << QString(30, u'a');
-    QTest::newRow("text ends at its cap")
-        << QStringLiteral("<b>%1</b><i>%1</i><u>%1</u>").arg(QString(15, u'a'))
-        << QStringLiteral("<b>%1</b><i>%1</i><u>").arg(QString(15, u'a'));
+        << QString(39, u'a') + u'…';
+    QTest::newRow("text is cut at its cap")
+        << QStringLiteral("<b>%1</b><i>%1</i><u>%1</u><p>b</p>").arg(QString(15, u'a'))
+        << QStringLiteral("<b>%1</b><i>%1</i><u>%2…").arg(QString(15, u'a'), QString(9, u'a'));
+    QTest::newRow("text counted in characters")
+        << QString(20, u'网') + QStringLiteral("<p>b</p>") << QString(20, u'网') + "<p>b</p>";
+    QTest::newRow("never between the halves of a pair")
+        << QString(38, u'a') + QStringLiteral("😀b") << QString(38, u'a') + u'…';
+    QTest::newRow("text cut at the markup's cap")
+        << QStringLiteral("<p title=\"%1\">%2</p>").arg(QString(350, u't'), QString(39, u'b'))
+        << QStringLiteral("<p title=\"%1\">%2…").arg(QString(350, u't'), QString(37, u'b'));
     QTest::newRow("markup ends at its cap")
         << QStringLiteral("<p title=\"%1\">a</p><p title=\"%1\">b</p>").arg(QString(250, u't'))
         << QStringLiteral("<p title=\"%1\">a</p><p title=\"").arg(QString(250, u't'));

@@ -28,6 +28,7 @@ PageHelper::PageHelper(const WebPaneLimits& limits, const Request& request, QObj
     : QObject(parent)
     , m_limits(limits)
     , m_request(request)
+    , m_process(*new QProcess)
     , m_reader(request.pane, request.ratio) {
     m_request.timeout = limits.timeout;
     m_deadline.setSingleShot(true);
@@ -43,15 +44,30 @@ PageHelper::PageHelper(const WebPaneLimits& limits, const Request& request, QObj
     });
 }
 
+// A process object destroyed while its process runs waits for it, and a kill takes a
+// while to end a large process: the object is left to go once the helper has ended.
 PageHelper::~PageHelper() {
     m_process.disconnect(this);
-    if (m_process.state() != QProcess::NotRunning) {
-        m_process.kill();
-        m_process.waitForFinished(1000);
+    if (m_process.state() == QProcess::NotRunning) {
+        delete &m_process;
+        return;
     }
+    QProcess* process = &m_process;
+    connect(process, &QProcess::stateChanged, process, [process](QProcess::ProcessState state) {
+        if (state == QProcess::NotRunning)
+            process->deleteLater();
+    });
+    process->kill();
 }
 
 void PageHelper::start() {
+    // The helper reports only web addresses; it is not started for another.
+    if (!tarvo::webprotocol::isPaneLink(m_request.url)) {
+        QMetaObject::invokeMethod(
+            this, [this] { fail(QStringLiteral("not a plain HTTP address")); },
+            Qt::QueuedConnection);
+        return;
+    }
     // The helper keeps the page's deadline itself and reports what it has by then; the
     // grace is for a helper stuck past it.
     m_deadline.start(m_limits.timeout + m_limits.grace);
@@ -70,7 +86,7 @@ void PageHelper::onOutput() {
             deliver(std::move(*next));
         }
         if (m_reader.broken())
-            fail(QStringLiteral("the page helper said something malformed"));
+            fail(QStringLiteral("the page helper broke its protocol"));
     }
 }
 

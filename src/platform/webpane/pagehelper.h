@@ -12,8 +12,10 @@ namespace tarvo::platform::webpane {
 
 // One navigation, run by the tarvo-web helper process under the limits. It reports the
 // helper's messages in order; if the helper cannot start, is ended at a limit, passes the
-// deadline or says anything malformed or past a cap, a Failed message stands in for
-// whatever had not come yet. Nothing is reported after the page or the failure.
+// deadline or breaks its protocol (a message out of order, malformed or past a cap), a
+// Failed message stands in for whatever had not come yet. Nothing is reported after the
+// page or the failure. It never waits for the helper: a helper still running when it is
+// destroyed is killed, and its process object goes once the helper has ended.
 class PageHelper final : public QObject {
     Q_OBJECT
 public:
@@ -34,7 +36,7 @@ private:
 
     WebPaneLimits m_limits;
     tarvo::webprotocol::Request m_request;
-    QProcess m_process;
+    QProcess& m_process; // on the heap, without a parent: see ~PageHelper
     QTimer m_deadline;
     tarvo::webprotocol::MessageReader m_reader;
     bool m_done = false;
