@@ -1,7 +1,6 @@
 // The rtnetlink interface table against the kernel's own account in /proc and /sys,
-// with traffic the test makes itself on loopback and across a veth pair between two
-// namespaces of its own; and which links the totals count, on the link data of the
-// machines our users run.
+// with traffic the test makes itself on the loopback interface; and which links the
+// totals count, on the link data of the machines our users run.
 #include "platform/iftable.h"
 #include "platform/linux/linkrole.h"
 #include "stats/ciphelper.h"
@@ -117,8 +116,8 @@ bool ip(const QStringList& arguments) {
 // A network namespace of the test's own, removed again when the object goes.
 class ScratchNamespace final {
 public:
-    explicit ScratchNamespace(const QString& tag = QStringLiteral("iftable"))
-        : m_name(QStringLiteral("tarvo-%1-%2").arg(tag).arg(::getpid())) {
+    ScratchNamespace()
+        : m_name(QStringLiteral("tarvo-iftable-%1").arg(::getpid())) {
         m_made = ::geteuid() == 0 && ip({"netns", "add", m_name});
     }
     ~ScratchNamespace() {
@@ -126,27 +125,21 @@ public:
             ip({"netns", "del", m_name});
     }
     bool made() const { return m_made; }
-    const QString& name() const { return m_name; }
     bool run(QStringList arguments) { return ip(QStringList{"-n", m_name} + arguments); }
-    // Runs `body` with the thread in the namespace: sockets and netlink sockets it makes
-    // stay there.
-    template <typename Body> void inside(Body&& body) {
-        const int there = ::open(qPrintable("/var/run/netns/" + m_name), O_RDONLY | O_CLOEXEC);
+    // Builds the table source inside the namespace: its netlink socket stays there.
+    std::unique_ptr<pf::IInterfaceTable> createTable() {
+        const int inside = ::open(qPrintable("/var/run/netns/" + m_name), O_RDONLY | O_CLOEXEC);
         const int home = ::open("/proc/self/ns/net", O_RDONLY | O_CLOEXEC);
-        if (there >= 0 && home >= 0 && ::setns(there, CLONE_NEWNET) == 0) {
-            body();
+        std::unique_ptr<pf::IInterfaceTable> table;
+        if (inside >= 0 && home >= 0 && ::setns(inside, CLONE_NEWNET) == 0) {
+            table = pf::createInterfaceTable();
             if (::setns(home, CLONE_NEWNET) != 0)
                 qFatal("cannot return to the test's network namespace");
         }
-        if (there >= 0)
-            ::close(there);
+        if (inside >= 0)
+            ::close(inside);
         if (home >= 0)
             ::close(home);
-    }
-    // Builds the table source inside the namespace.
-    std::unique_ptr<pf::IInterfaceTable> createTable() {
-        std::unique_ptr<pf::IInterfaceTable> table;
-        inside([&] { table = pf::createInterfaceTable(); });
         return table;
     }
 
@@ -170,7 +163,6 @@ private slots:
     void namespaceLinks();
     void countedLinks_data();
     void countedLinks();
-    void vethTrafficCountsOnce();
 
 private:
     std::unique_ptr<pf::IInterfaceTable> m_table;
@@ -475,74 +467,6 @@ void TestIfTableLinux::countedLinks() {
         if (chosen[i])
             names << sketches[i].name;
     QCOMPARE(names.join(' '), counted);
-}
-
-// A namespace whose default route leaves through a veth into a second namespace, beside
-// a bridge and a tun device: what crosses the veth counts once, what stays on loopback
-// not at all.
-void TestIfTableLinux::vethTrafficCountsOnce() {
-    ScratchNamespace home(QStringLiteral("edge"));
-    ScratchNamespace net(QStringLiteral("edge-net"));
-    if (!home.made() || !net.made())
-        QSKIP("needs root and `ip netns` to make network namespaces");
-    // No IPv6 on the links, so that nothing but the test's datagrams crosses them.
-    for (ScratchNamespace* ns : {&home, &net})
-        for (const char* scope : {"all", "default"})
-            QVERIFY(ip({"netns", "exec", ns->name(), "sysctl", "-qw",
-                        QStringLiteral("net.ipv6.conf.%1.disable_ipv6=1").arg(scope)}));
-    QVERIFY(
-        home.run({"link", "add", "va", "type", "veth", "peer", "name", "vb", "netns", net.name()}));
-    QVERIFY(home.run({"addr", "add", "192.0.2.1/30", "dev", "va"}));
-    QVERIFY(net.run({"addr", "add", "192.0.2.2/30", "dev", "vb"}));
-    for (ScratchNamespace* ns : {&home, &net})
-        QVERIFY(ns->run({"link", "set", "lo", "up"}));
-    QVERIFY(home.run({"link", "set", "va", "up"}));
-    QVERIFY(net.run({"link", "set", "vb", "up"}));
-    QVERIFY(home.run({"route", "add", "default", "via", "192.0.2.2"}));
-    QVERIFY(home.run({"link", "add", "br-c", "type", "bridge"}));
-    QVERIFY(home.run({"link", "set", "br-c", "up"}));
-    home.run({"tuntap", "add", "tun0", "mode", "tun"});
-
-    const auto table = home.createTable();
-    QVERIFY(table);
-    CIpHelper helper(*table);
-
-    int sender = -1, receiver = -1;
-    home.inside([&] { sender = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0); });
-    net.inside([&] { receiver = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0); });
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(9);
-    ::inet_pton(AF_INET, "192.0.2.2", &address.sin_addr);
-    QVERIFY(::bind(receiver, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0);
-    // The first datagram settles the neighbour entry (ARP) before the counted stretch.
-    QVERIFY(::sendto(sender, "x", 1, 0, reinterpret_cast<sockaddr*>(&address), sizeof address) ==
-            1);
-    char first;
-    QCOMPARE(::recv(receiver, &first, 1, 0), ssize_t(1));
-
-    helper.Interfaces();
-    const double received = helper.BytesReceived();
-    const double sent = helper.BytesSent();
-    constexpr int Count = 100, Bytes = 1000;
-    const QByteArray payload(Bytes, 'x');
-    QByteArray in(Bytes, '\0');
-    for (int i = 0; i < Count; ++i) {
-        QCOMPARE(::sendto(sender, payload.constData(), Bytes, 0,
-                          reinterpret_cast<sockaddr*>(&address), sizeof address),
-                 ssize_t(Bytes));
-        QCOMPARE(::recv(receiver, in.data(), Bytes, 0), ssize_t(Bytes));
-    }
-    qint64 looped = 0;
-    home.inside([&] { looped = loopbackTraffic(200, 1000); });
-    QCOMPARE(looped, qint64(200 * 1000));
-    ::close(sender);
-    ::close(receiver);
-
-    helper.Interfaces();
-    // Each datagram crossed the veth once with its Ethernet, IP and UDP headers: 42 bytes.
-    QCOMPARE(helper.BytesSent() - sent, double(Count * (Bytes + 42)));
-    QCOMPARE(helper.BytesReceived() - received, 0.0);
 }
 
 QTEST_GUILESS_MAIN(TestIfTableLinux)
