@@ -7,6 +7,7 @@
 // event loop (target: at most 50 ms), how long after the pane showed the broken protocol
 // (or the fair page) the stand-in was ended (target: within 1 s; -1: never), and how many
 // links a click outside the picture opened (target: none).
+#include "loopgap.h"
 #include "platform/webpane/helperpane.h"
 #include "platform/webpane/paneview.h"
 #include "support/urlcatcher.h"
@@ -32,12 +33,6 @@ using tarvo::platform::webpane::HelperWebPane;
 using tarvo::platform::webpane::PaneView;
 
 const char* const Floods[] = {"/fair", "/frames", "/documents", "/url", "/links"};
-
-qint64 threadCpuNs() {
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
-}
 
 // This process's children: the helper is started from the window's thread.
 QSet<QString> children() {
@@ -78,30 +73,15 @@ void BM_Flood(benchmark::State& state) {
         marked += pane->documentElementInnerHtml().contains(QLatin1String("<TITLE>kiv</TITLE>"));
     });
 
-    qint64 longestGap = 0;
-    qint64 longestGapCpu = 0;
+    LoopGap gap;
     qint64 endedAfter = -1;
     int completions = 0;
     tarvo::testing::UrlCatcher catcher;
     QDesktopServices::setUrlHandler(QStringLiteral("http"), &catcher, "open");
     for (auto _ : state) {
         QSignalSpy spy(pane, &IWebPane::DocumentComplete);
-        QElapsedTimer clock;
-        qint64 last = 0;
-        qint64 lastCpu = threadCpuNs();
-        QTimer beat;
-        beat.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&beat, &QTimer::timeout, [&] {
-            const qint64 now = clock.nsecsElapsed();
-            const qint64 nowCpu = threadCpuNs();
-            longestGap = std::max(longestGap, now - last);
-            longestGapCpu = std::max(longestGapCpu, nowCpu - lastCpu);
-            last = now;
-            lastCpu = nowCpu;
-        });
         const QSet<QString> before = children();
-        beat.start(1);
-        clock.start();
+        const QElapsedTimer& clock = gap.start();
         pane->Navigate(QStringLiteral("http://127.0.0.1:9") + flood);
         const QSet<QString> started = children() - before;
         const QString helper = started.isEmpty() ? QString() : *started.begin();
@@ -118,6 +98,7 @@ void BM_Flood(benchmark::State& state) {
             endedAfter = clock.elapsed() - doneAt;
         completions = int(spy.count());
         state.SetIterationTime(double(clock.elapsed()) / 1000);
+        gap.stop();
     }
     // A click outside the picture, where the link area claimed to be.
     QWidget* surface = view->viewport();
@@ -125,8 +106,8 @@ void BM_Flood(benchmark::State& state) {
     QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
     state.SetLabel(
         QStringLiteral("%1: %2").arg(flood, view->text().simplified().left(60)).toStdString());
-    state.counters["longest_gap_ms"] = double(longestGap) / 1e6;
-    state.counters["longest_gap_cpu_ms"] = double(longestGapCpu) / 1e6;
+    state.counters["longest_gap_ms"] = gap.longestMs();
+    state.counters["longest_gap_cpu_ms"] = gap.longestCpuMs();
     state.counters["ended_after_ms"] = double(endedAfter);
     state.counters["completions"] = completions;
     state.counters["opened_outside"] = double(catcher.opened.size());

@@ -5,6 +5,7 @@
 // the window's thread went without returning to its event loop (target: under 50 ms),
 // the process's peak resident size (target: under 150 MB) and how many requests went to
 // a path the page must never reach (target: none).
+#include "loopgap.h"
 #include "platform/webpane/helperpane.h"
 #include "platform/webpane/paneview.h"
 #include "support/hostilepages.h"
@@ -56,12 +57,6 @@ void BM_ShowPage(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * bytes.size());
 }
 BENCHMARK(BM_ShowPage)->ArgName("largest")->DenseRange(0, 1)->Unit(benchmark::kMillisecond);
-
-qint64 threadCpuNs() {
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
-}
 
 qint64 peakResidentKiB() {
     QFile status(QStringLiteral("/proc/self/status"));
@@ -149,41 +144,23 @@ void BM_HostilePage(benchmark::State& state) {
     pane->widget()->resize(728, 90);
     host.show();
 
-    // A timer due every millisecond: the longest time between two of its ticks is the
-    // longest the window's thread went without returning to its event loop, in wall time
-    // and in the thread's own CPU time (what other processes on a busy machine cannot add
-    // to).
-    qint64 longestGap = 0;
-    qint64 longestGapCpu = 0;
+    LoopGap gap;
     for (auto _ : state) {
         QSignalSpy spy(pane, &tarvo::platform::IWebPane::DocumentComplete);
-        QElapsedTimer clock;
-        qint64 last = 0;
-        qint64 lastCpu = threadCpuNs();
-        QTimer beat;
-        beat.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&beat, &QTimer::timeout, [&] {
-            const qint64 now = clock.nsecsElapsed();
-            const qint64 nowCpu = threadCpuNs();
-            longestGap = std::max(longestGap, now - last);
-            longestGapCpu = std::max(longestGapCpu, nowCpu - lastCpu);
-            last = now;
-            lastCpu = nowCpu;
-        });
-        beat.start(1);
-        clock.start();
+        const QElapsedTimer& clock = gap.start();
         pane->Navigate(server.origin() + QStringLiteral("/page"));
         while (clock.elapsed() < 20000 &&
                (spy.isEmpty() || !spy.last().at(0).toString().endsWith(QLatin1String("/page"))))
             spy.wait(10);
         state.SetIterationTime(double(clock.elapsed()) / 1000);
+        gap.stop();
     }
     const QString shown = static_cast<tarvo::platform::webpane::PaneView*>(pane->widget())->text();
     state.SetLabel(QStringLiteral("%1: %2")
                        .arg(QLatin1String(name), shown.simplified().left(60))
                        .toStdString());
-    state.counters["longest_gap_ms"] = double(longestGap) / 1e6;
-    state.counters["longest_gap_cpu_ms"] = double(longestGapCpu) / 1e6;
+    state.counters["longest_gap_ms"] = gap.longestMs();
+    state.counters["longest_gap_cpu_ms"] = gap.longestCpuMs();
     state.counters["peak_rss_mb"] = double(peakResidentKiB()) / 1024;
     state.counters["elsewhere"] = double(server.requests().count("/elsewhere"));
 }
