@@ -8,7 +8,6 @@
 #include "webhelper/pagepainter.h"
 #include "webhelper/preload.h"
 #include "webhelper/sandbox.h"
-#include "webprotocol/exitcodes.h"
 #include "webprotocol/request.h"
 
 #include <QGuiApplication>
@@ -48,14 +47,15 @@ int main(int argc, char* argv[]) {
     preload(request->font);
     // Everything the helper loads from its own files is loaded: from here on it only
     // reads the page, and could do so without the right to open anything else.
-    if (const QString why = enterSandbox(request->url); !why.isEmpty()) {
-        std::fprintf(stderr, "tarvo-web: no sandbox: %s\n", qPrintable(why));
-        return tarvo::webprotocol::NoSandboxExit;
-    }
-
     PageLimits limits;
     limits.timeout = request->timeout;
-    Navigation navigation(limits, request->url);
+    const Sandbox sandbox = enterSandbox(request->url, limits.connections());
+    if (sandbox.exitCode != 0) {
+        std::fprintf(stderr, "tarvo-web: no sandbox: %s\n", qPrintable(sandbox.why));
+        return sandbox.exitCode;
+    }
+
+    Navigation navigation(limits, request->url, sandbox.sockets);
     QObject::connect(&navigation, &Navigation::message, &app, [&](const Message& message) {
         send(message);
         if (message.kind == Message::Kind::Failed)

@@ -27,9 +27,11 @@ QString failure(const FetchResult& result) {
 
 } // namespace
 
-Navigation::Navigation(const PageLimits& limits, const QUrl& url, QObject* parent)
+Navigation::Navigation(const PageLimits& limits, const QUrl& url, SocketFactory sockets,
+                       QObject* parent)
     : QObject(parent)
     , m_limits(limits)
+    , m_sockets(std::move(sockets))
     , m_share(limits.caps)
     , m_origin(url)
     , m_url(url)
@@ -47,7 +49,7 @@ PageFetch* Navigation::fetch(const QUrl& url) {
     limits.maxBytes = m_limits.maxBytes;
     limits.maxRedirects = m_limits.maxRedirects;
     limits.sameHostAs = m_origin;
-    auto* fetch = new PageFetch(limits, m_deadline, this);
+    auto* fetch = new PageFetch(limits, m_deadline, m_sockets, this);
     fetch->start(url);
     return fetch;
 }

@@ -1,7 +1,5 @@
 #include "webhelper/pagefetch.h"
 
-#include "webhelper/sandbox.h"
-
 #include <QTcpSocket>
 
 namespace tarvo::webhelper {
@@ -31,10 +29,13 @@ bool isSameHost(const QUrl& url, const QUrl& origin) {
            url.port(80) == origin.port(80);
 }
 
-PageFetch::PageFetch(const FetchLimits& limits, QDeadlineTimer deadline, QObject* parent)
+PageFetch::PageFetch(const FetchLimits& limits, QDeadlineTimer deadline, SocketFactory sockets,
+                     QObject* parent)
     : QObject(parent)
     , m_limits(limits)
-    , m_deadline(deadline) {
+    , m_deadline(deadline)
+    , m_sockets(sockets ? std::move(sockets)
+                        : [](QObject* owner) { return new QTcpSocket(owner); }) {
     m_timer.setSingleShot(true);
     connect(&m_timer, &QTimer::timeout, this, [this] { fail(QStringLiteral("time-out")); });
 }
@@ -80,7 +81,7 @@ void PageFetch::request(const QUrl& url) {
                             "\r\nUser-Agent: Tarvo/1.5\r\nAccept-Encoding: identity\r\n"
                             "Connection: close\r\n\r\n";
 
-    m_socket = newSocket(this);
+    m_socket = m_sockets(this);
     m_socket->setReadBufferSize(ReadAhead);
     connect(m_socket, &QTcpSocket::connected, this, [this, head] { m_socket->write(head); });
     connect(m_socket, &QTcpSocket::readyRead, this, &PageFetch::onReadable);

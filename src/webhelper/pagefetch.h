@@ -1,5 +1,7 @@
 #pragma once
 
+#include "webhelper/socketfactory.h"
+
 #include <QByteArray>
 #include <QDeadlineTimer>
 #include <QObject>
@@ -38,7 +40,9 @@ bool isSameHost(const QUrl& url, const QUrl& origin);
 class PageFetch final : public QObject {
     Q_OBJECT
 public:
-    PageFetch(const FetchLimits& limits, QDeadlineTimer deadline, QObject* parent = nullptr);
+    // Its connections come from sockets (the sandbox's), or plain sockets when empty.
+    PageFetch(const FetchLimits& limits, QDeadlineTimer deadline, SocketFactory sockets = {},
+              QObject* parent = nullptr);
     ~PageFetch() override;
 
     void start(const QUrl& url);
@@ -62,6 +66,7 @@ private:
 
     FetchLimits m_limits;
     QDeadlineTimer m_deadline;
+    SocketFactory m_sockets;
     QTimer m_timer;
     QTcpSocket* m_socket = nullptr;
     QByteArray m_pending; // read but not yet taken

@@ -38,6 +38,10 @@ struct PageLimits {
     int maxRedirects = 5;
     int maxFrames = 8;
     DocumentCaps caps;
+
+    // Connections one navigation may need: the page, each frame and each picture, each
+    // fetch with all its redirects.
+    int connections() const { return (1 + maxFrames + caps.pictures) * (1 + maxRedirects); }
 };
 
 } // namespace tarvo::webhelper
