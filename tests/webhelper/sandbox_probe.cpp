@@ -101,6 +101,19 @@ int reaim(QGuiApplication& app, const Sandbox& sandbox, quint16 origin, quint16 
     return report(aimed, QStringLiteral("still aimed at the origin"));
 }
 
+// count connections to the origin, one after another, as a page's fetches would ask.
+int connectMany(QGuiApplication& app, const Sandbox& sandbox, quint16 origin, int count) {
+    for (int i = 0; i < count; ++i) {
+        QTcpSocket* socket = sandbox.sockets ? sandbox.sockets(&app) : new QTcpSocket(&app);
+        QObject::connect(socket, &QTcpSocket::connected, &app, [&] { app.exit(0); });
+        QObject::connect(socket, &QTcpSocket::errorOccurred, &app, [&] { app.exit(1); });
+        socket->connectToHost(QStringLiteral("127.0.0.1"), origin);
+        if (app.exec() != 0)
+            return report(false, socket->errorString());
+    }
+    return report(true);
+}
+
 int showPage(QGuiApplication& app, const Sandbox& sandbox, const QUrl& url) {
     tarvo::webprotocol::Request request;
     request.url = url;
@@ -212,6 +225,8 @@ int main(int argc, char* argv[]) {
         socket->connectToHost(QStringLiteral("127.0.0.1"), quint16(number));
         return app.exec();
     }
+    if (attempt == QLatin1String("many"))
+        return connectMany(app, sandbox, origin, number);
     if (attempt == QLatin1String("page"))
         return showPage(app, sandbox, originUrl.resolved(QUrl(arguments[1])));
     return 2;
