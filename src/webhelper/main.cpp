@@ -7,7 +7,7 @@
 #include "webhelper/output.h"
 #include "webhelper/pagepainter.h"
 #include "webhelper/preload.h"
-#include "webhelper/sandbox.h"
+#include "sandbox/sandbox.h"
 #include "webprotocol/request.h"
 
 #include <QGuiApplication>

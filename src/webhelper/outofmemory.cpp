@@ -1,6 +1,6 @@
 #include "webhelper/outofmemory.h"
 
-#include "webprotocol/exitcodes.h"
+#include "sandbox/exitcodes.h"
 
 #include <cstdlib>
 #include <exception>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "webhelper/socketfactory.h"
+#include "sandbox/socketfactory.h"
 
 #include <QByteArray>
 #include <QDeadlineTimer>

@@ -7,7 +7,7 @@
 #include "support/httpserver.h"
 #include "support/pngbytes.h"
 #include "support/urlcatcher.h"
-#include "webprotocol/exitcodes.h"
+#include "sandbox/exitcodes.h"
 
 #include <QBuffer>
 #include <QDesktopServices>

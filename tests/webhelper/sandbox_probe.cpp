@@ -6,12 +6,12 @@
 // --abi caps the Landlock version the sandbox sees (0: as if the kernel had none).
 // "start" tries nothing: the helper's start-up alone, for the benchmark; "page" shows the
 // page at the argument's path on the origin, as the helper would.
-#include "webhelper/landlock_linux.h"
+#include "sandbox/linux/landlock.h"
 #include "webhelper/navigation.h"
 #include "webhelper/pagelimits.h"
 #include "webhelper/pagepainter.h"
 #include "webhelper/preload.h"
-#include "webhelper/sandbox.h"
+#include "sandbox/sandbox.h"
 
 #include <QFile>
 #include <QGuiApplication>

@@ -1,9 +1,9 @@
 // The page helper's sandbox, entered by the probe through the helper's own function:
 // whatever a broken helper tries beyond its page is refused, and a sandbox that cannot
 // be set up ends it.
-#include "platform/confinement.h"
+#include "sandbox/confinement.h"
 #include "support/httpserver.h"
-#include "webprotocol/exitcodes.h"
+#include "sandbox/exitcodes.h"
 
 #include <QDir>
 #include <QFile>

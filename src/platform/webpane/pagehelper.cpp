@@ -1,7 +1,7 @@
 #include "platform/webpane/pagehelper.h"
 
-#include "platform/confinement.h"
-#include "webprotocol/exitcodes.h"
+#include "sandbox/confinement.h"
+#include "sandbox/exitcodes.h"
 
 #include <QCoreApplication>
 #include <QDir>

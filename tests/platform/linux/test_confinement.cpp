@@ -1,5 +1,5 @@
 // The helper's limits on Linux, through real children: how each way of ending is told.
-#include "platform/confinement.h"
+#include "sandbox/confinement.h"
 
 #include <QtTest>
 

@@ -1,5 +1,5 @@
 // The helper's job on Windows: created inside it, and how each way of ending is told.
-#include "platform/confinement.h"
+#include "sandbox/confinement.h"
 
 #include <QtTest>
 

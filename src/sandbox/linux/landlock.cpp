@@ -1,4 +1,4 @@
-#include "webhelper/landlock_linux.h"
+#include "sandbox/linux/landlock.h"
 
 #include <QFile>
 

@@ -1,4 +1,4 @@
-#include "platform/confinement.h"
+#include "sandbox/confinement.h"
 
 #include <windows.h>
 

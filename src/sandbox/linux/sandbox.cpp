@@ -1,10 +1,10 @@
-#include "webhelper/sandbox.h"
+#include "sandbox/sandbox.h"
 
-#include "webhelper/broker_linux.h"
-#include "webhelper/fontroot_linux.h"
-#include "webhelper/landlock_linux.h"
-#include "webhelper/syscallfilter_linux.h"
-#include "webprotocol/exitcodes.h"
+#include "sandbox/linux/broker.h"
+#include "sandbox/linux/fontroot.h"
+#include "sandbox/linux/landlock.h"
+#include "sandbox/linux/syscallfilter.h"
+#include "sandbox/exitcodes.h"
 
 #include <QDir>
 #include <QFile>

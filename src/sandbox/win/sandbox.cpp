@@ -1,6 +1,6 @@
-#include "webhelper/sandbox.h"
+#include "sandbox/sandbox.h"
 
-#include "webprotocol/exitcodes.h"
+#include "sandbox/exitcodes.h"
 
 #include <QTcpSocket>
 

@@ -1,4 +1,4 @@
-#include "webhelper/syscallfilter_linux.h"
+#include "sandbox/linux/syscallfilter.h"
 
 #include <cerrno>
 #include <cstring>

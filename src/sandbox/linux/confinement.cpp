@@ -1,4 +1,4 @@
-#include "platform/confinement.h"
+#include "sandbox/confinement.h"
 
 #include <csignal>
 #include <linux/close_range.h>

@@ -1,4 +1,4 @@
-#include "webhelper/fontroot_linux.h"
+#include "sandbox/linux/fontroot.h"
 
 #include <QByteArray>
 #include <QFile>

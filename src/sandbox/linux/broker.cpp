@@ -1,6 +1,6 @@
-#include "webhelper/broker_linux.h"
+#include "sandbox/linux/broker.h"
 
-#include "webhelper/brokerserver_linux.h"
+#include "sandbox/linux/brokerserver.h"
 #include "webprotocol/navigationlimits.h"
 
 #include <QHash>

@@ -1,7 +1,7 @@
-#include "webhelper/brokerserver_linux.h"
+#include "sandbox/linux/brokerserver.h"
 
-#include "webhelper/landlock_linux.h"
-#include "webhelper/syscallfilter_linux.h"
+#include "sandbox/linux/landlock.h"
+#include "sandbox/linux/syscallfilter.h"
 
 #include <cerrno>
 #include <csignal>
