@@ -5,7 +5,7 @@
 #include <QStringList>
 #include <QtGlobal>
 
-namespace tarvo::platform {
+namespace tarvo::sandbox {
 
 // Hard limits for a helper process, enforced by the system: past one of them the helper
 // is ended, whatever it is doing.
@@ -16,24 +16,17 @@ struct HelperLimits {
 
 // Starts program in process, already under limits when its first instruction runs. The
 // helper also ends with process (and with this program), so none outlives the navigation
-// that started it. A helper that cannot be held to its limits does not run: it fails to
-// start, or ends before it runs anything with HelperEnd::NotConfined.
-void startConfined(QProcess& process, const QString& program, const QStringList& arguments,
+// that started it. A helper that cannot be held to its limits does not run: it ends
+// before it runs anything with HelperEnd::NotConfined (Linux), or is not started at all
+// and this returns false (Windows, whose job could not be made).
+//
+// What each system holds it to: Linux, CPU time and address space (rlimits), no core
+// file, death with this program, only the environment the toolkit and fontconfig read
+// and no descriptor but the standard three. Windows, a job: CPU time and committed memory
+// per process, no desktop, clipboard, global atoms, system settings or log-off, ended
+// when the job closes, and no child process (the creation policy, or where the system
+// lacks it an active-process limit of one).
+bool startConfined(QProcess& process, const QString& program, const QStringList& arguments,
                    const HelperLimits& limits);
 
-// How a confined helper that ended came to its end.
-enum class HelperEnd {
-    Finished,    // it exited by itself
-    PastLimit,   // the system ended it at its CPU time or memory limit
-    NotConfined, // its limits could not be set, so it ended before it ran
-    Forbidden,   // it tried something its sandbox forbids, and the system ended it
-};
-
-// From the exit status and code the process reports, as this system gives them.
-HelperEnd helperEnd(QProcess::ExitStatus status, int exitCode);
-
-inline HelperEnd helperEnd(const QProcess& process) {
-    return helperEnd(process.exitStatus(), process.exitCode());
-}
-
-} // namespace tarvo::platform
+} // namespace tarvo::sandbox

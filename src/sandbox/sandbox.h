@@ -5,7 +5,7 @@
 #include <QString>
 #include <QUrl>
 
-namespace tarvo::webhelper {
+namespace tarvo::sandbox {
 
 // The sandbox as entered: where the fetch's sockets come from from now on, or why there
 // is none and the exit code the helper must end with (see webprotocol/exitcodes.h).
@@ -33,4 +33,4 @@ struct Sandbox {
 //   read what the user can read and connect anywhere.
 Sandbox enterSandbox(const QUrl& origin, int connections);
 
-} // namespace tarvo::webhelper
+} // namespace tarvo::sandbox

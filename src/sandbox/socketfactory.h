@@ -5,10 +5,10 @@
 class QObject;
 class QTcpSocket;
 
-namespace tarvo::webhelper {
+namespace tarvo::sandbox {
 
 // Where a fetch gets its TCP socket: a plain one, or inside the sandbox one that asks the
 // connection broker when told to connect.
 using SocketFactory = std::function<QTcpSocket*(QObject* parent)>;
 
-} // namespace tarvo::webhelper
+} // namespace tarvo::sandbox

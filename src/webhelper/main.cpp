@@ -2,12 +2,12 @@
 // limits (see webprotocol/request.h for its command line) and reads from its standard
 // output what it finds: the document's innerHTML, each frame, then the page drawn at the
 // pane's width or why there is none (see webprotocol/message.h).
+#include "sandbox/sandbox.h"
 #include "webhelper/navigation.h"
 #include "webhelper/outofmemory.h"
 #include "webhelper/output.h"
 #include "webhelper/pagepainter.h"
 #include "webhelper/preload.h"
-#include "sandbox/sandbox.h"
 #include "webprotocol/request.h"
 
 #include <QGuiApplication>
@@ -16,6 +16,8 @@
 #include <cstdlib>
 
 using namespace tarvo::webhelper;
+using tarvo::sandbox::enterSandbox;
+using tarvo::sandbox::Sandbox;
 using tarvo::webprotocol::encode;
 using tarvo::webprotocol::Request;
 

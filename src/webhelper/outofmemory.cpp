@@ -10,7 +10,7 @@ namespace tarvo::webhelper {
 namespace {
 
 [[noreturn]] void outOfMemory() {
-    std::_Exit(webprotocol::OutOfMemoryExit);
+    std::_Exit(sandbox::OutOfMemoryExit);
 }
 
 } // namespace

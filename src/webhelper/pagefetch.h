@@ -13,6 +13,8 @@ class QTcpSocket;
 
 namespace tarvo::webhelper {
 
+using sandbox::SocketFactory;
+
 struct FetchLimits {
     qint64 maxBytes = qint64(1) << 20;
     int maxRedirects = 5;

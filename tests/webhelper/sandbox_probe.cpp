@@ -7,11 +7,11 @@
 // "start" tries nothing: the helper's start-up alone, for the benchmark; "page" shows the
 // page at the argument's path on the origin, as the helper would.
 #include "sandbox/linux/landlock.h"
+#include "sandbox/sandbox.h"
 #include "webhelper/navigation.h"
 #include "webhelper/pagelimits.h"
 #include "webhelper/pagepainter.h"
 #include "webhelper/preload.h"
-#include "sandbox/sandbox.h"
 
 #include <QFile>
 #include <QGuiApplication>
@@ -32,6 +32,7 @@
 #include <unistd.h>
 
 using namespace tarvo::webhelper;
+using namespace tarvo::sandbox;
 
 namespace {
 

@@ -2,8 +2,8 @@
 // whatever a broken helper tries beyond its page is refused, and a sandbox that cannot
 // be set up ends it.
 #include "sandbox/confinement.h"
-#include "support/httpserver.h"
 #include "sandbox/exitcodes.h"
+#include "support/httpserver.h"
 
 #include <QDir>
 #include <QFile>
@@ -168,7 +168,7 @@ void TestSandbox::refusesEachForbiddenThing() {
             key, probe({QStringLiteral("--unconfined"), attempt, argument}, m_origin.port()).out);
     QCOMPARE(m_unconfined.value(key), QByteArray("done\n"));
     const Run confined = probe(withAbi(abi, {attempt, argument}), m_origin.port());
-    const bool cannotConfine = abi == 0 && confined.code == tarvo::webprotocol::CannotConfineExit;
+    const bool cannotConfine = abi == 0 && confined.code == tarvo::sandbox::CannotConfineExit;
     QVERIFY2(confined.ended || confined.out.startsWith("refused: ") || cannotConfine,
              confined.out + confined.err);
 }
@@ -188,7 +188,7 @@ void TestSandbox::showsTheShippedPages() {
     QFETCH(QString, page);
     QFETCH(int, abi);
     const Run run = probe(withAbi(abi, {QStringLiteral("page"), page}), m_origin.port());
-    if (abi == 0 && run.code == tarvo::webprotocol::CannotConfineExit)
+    if (abi == 0 && run.code == tarvo::sandbox::CannotConfineExit)
         return;
     QCOMPARE(run.out, QByteArray("done\n"));
 }
@@ -198,12 +198,12 @@ void TestSandbox::aMissingLayerEnds_data() {
     QTest::addColumn<int>("call");           // the system call the kernel seems not to have
     QTest::addColumn<int>("code");
     QTest::newRow("no seccomp: it cannot enter its sandbox")
-        << QStringList() << int(SCMP_SYS(seccomp)) << int(tarvo::webprotocol::NoSandboxExit);
+        << QStringList() << int(SCMP_SYS(seccomp)) << int(tarvo::sandbox::NoSandboxExit);
     QTest::newRow("a thread already running: it cannot enter its sandbox")
-        << QStringList{"--thread"} << 0 << int(tarvo::webprotocol::NoSandboxExit);
+        << QStringList{"--thread"} << 0 << int(tarvo::sandbox::NoSandboxExit);
     QTest::newRow("no Landlock and no namespace: this system cannot confine it")
         << QStringList{"--abi", "0"} << int(SCMP_SYS(unshare))
-        << int(tarvo::webprotocol::CannotConfineExit);
+        << int(tarvo::sandbox::CannotConfineExit);
 }
 
 void TestSandbox::aMissingLayerEnds() {
@@ -222,7 +222,7 @@ void TestSandbox::theHelperStartsWithNothingOfTheWindows() {
     const QString folder = QDir::currentPath();
     QVERIFY(QDir::setCurrent(m_scratch.path()));
     QProcess helper;
-    tarvo::platform::startConfined(
+    tarvo::sandbox::startConfined(
         helper, QStringLiteral("/bin/sh"),
         {QStringLiteral("-c"),
          QStringLiteral("pwd; echo \"[$TARVO_SECRET]\"; test -e /proc/self/fd/%1 && echo leaked")

@@ -14,7 +14,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-namespace tarvo::webhelper {
+namespace tarvo::sandbox {
 namespace {
 
 class BrokeredSocket;
@@ -190,4 +190,4 @@ QString startBroker(const QUrl& origin, int budget, SocketFactory& sockets) {
     return {};
 }
 
-} // namespace tarvo::webhelper
+} // namespace tarvo::sandbox

@@ -5,7 +5,7 @@
 #include <QString>
 #include <QUrl>
 
-namespace tarvo::webhelper {
+namespace tarvo::sandbox {
 
 // The sandboxed helper's one way to the network. A small process forked before the
 // helper drops its rights looks up the origin's host itself and, each time the helper
@@ -17,4 +17,4 @@ namespace tarvo::webhelper {
 // "another host"); else why not.
 QString startBroker(const QUrl& origin, int budget, SocketFactory& sockets);
 
-} // namespace tarvo::webhelper
+} // namespace tarvo::sandbox

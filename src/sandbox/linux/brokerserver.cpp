@@ -14,7 +14,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-namespace tarvo::webhelper {
+namespace tarvo::sandbox {
 namespace {
 
 // One request being served: the address being tried, and why the last one failed.
@@ -155,4 +155,4 @@ void serveConnections(int channel, const char* host, const char* port, pid_t hel
     }
 }
 
-} // namespace tarvo::webhelper
+} // namespace tarvo::sandbox

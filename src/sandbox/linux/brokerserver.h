@@ -2,7 +2,7 @@
 
 #include <sys/types.h>
 
-namespace tarvo::webhelper {
+namespace tarvo::sandbox {
 
 // What the helper and its connection broker say over their channel: a request names
 // only itself; its reply comes with the connection attached, or says why there is none.
@@ -24,4 +24,4 @@ constexpr int OverBudget = -2; // the page has had all the connections it may ha
 [[noreturn]] void serveConnections(int channel, const char* host, const char* port, pid_t helper,
                                    int budget);
 
-} // namespace tarvo::webhelper
+} // namespace tarvo::sandbox

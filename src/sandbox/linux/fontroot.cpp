@@ -13,7 +13,7 @@
 #include <unistd.h>
 #include <vector>
 
-namespace tarvo::webhelper {
+namespace tarvo::sandbox {
 namespace {
 
 // Where the new root is built: an existing folder, covered in this namespace only.
@@ -114,4 +114,4 @@ QString enterFontOnlyRoot(const QStringList& readable) {
     return {};
 }
 
-} // namespace tarvo::webhelper
+} // namespace tarvo::sandbox

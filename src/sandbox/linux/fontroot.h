@@ -3,7 +3,7 @@
 #include <QString>
 #include <QStringList>
 
-namespace tarvo::webhelper {
+namespace tarvo::sandbox {
 
 // Where Landlock is missing: this process moves into a user and mount namespace of its own
 // whose root is an empty, private file system holding only readable (the font folders,
@@ -12,4 +12,4 @@ namespace tarvo::webhelper {
 // when done, else why not.
 QString enterFontOnlyRoot(const QStringList& readable);
 
-} // namespace tarvo::webhelper
+} // namespace tarvo::sandbox

@@ -11,7 +11,7 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
-namespace tarvo::webhelper {
+namespace tarvo::sandbox {
 namespace {
 
 // The kernel's Landlock interface, by value: the oldest supported system headers know
@@ -151,4 +151,4 @@ LandlockOutcome restrictFilesNetworkAndSignals(const QStringList& readable) {
     return outcome;
 }
 
-} // namespace tarvo::webhelper
+} // namespace tarvo::sandbox

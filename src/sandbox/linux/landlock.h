@@ -3,7 +3,7 @@
 #include <QString>
 #include <QStringList>
 
-namespace tarvo::webhelper {
+namespace tarvo::sandbox {
 
 // What Landlock did for this process.
 struct LandlockOutcome {
@@ -27,4 +27,4 @@ int restrictBroker(quint16 port);
 // program itself never calls it.
 void capLandlockAbiForTests(int abi);
 
-} // namespace tarvo::webhelper
+} // namespace tarvo::sandbox

@@ -1,10 +1,10 @@
 #include "sandbox/sandbox.h"
 
+#include "sandbox/exitcodes.h"
 #include "sandbox/linux/broker.h"
 #include "sandbox/linux/fontroot.h"
 #include "sandbox/linux/landlock.h"
 #include "sandbox/linux/syscallfilter.h"
-#include "sandbox/exitcodes.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,7 +16,7 @@
 #include <sys/prctl.h>
 #include <unistd.h>
 
-namespace tarvo::webhelper {
+namespace tarvo::sandbox {
 namespace {
 
 void addAll(QStringList& paths, FcStrList* list) {
@@ -74,7 +74,6 @@ Sandbox refused(int exitCode, const QString& why) {
 // (which Landlock and an unprivileged filter need), Landlock while its calls are still
 // allowed or, without it, the namespace that holds only the fonts; the filter last.
 Sandbox enterSandbox(const QUrl& origin, int connections) {
-    using namespace webprotocol;
     if (!hasOneThread())
         return refused(NoSandboxExit,
                        QStringLiteral("threads already running would stay outside the sandbox"));
@@ -100,4 +99,4 @@ Sandbox enterSandbox(const QUrl& origin, int connections) {
     return sandbox;
 }
 
-} // namespace tarvo::webhelper
+} // namespace tarvo::sandbox

@@ -15,7 +15,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-namespace tarvo::webhelper {
+namespace tarvo::sandbox {
 namespace {
 
 using Filter = std::unique_ptr<void, decltype(&seccomp_release)>;
@@ -293,4 +293,4 @@ bool loadBrokerFilter() {
     return seccomp_load(filter.get()) == 0;
 }
 
-} // namespace tarvo::webhelper
+} // namespace tarvo::sandbox

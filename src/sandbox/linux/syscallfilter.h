@@ -2,7 +2,7 @@
 
 #include <QString>
 
-namespace tarvo::webhelper {
+namespace tarvo::sandbox {
 
 // From now on this process may make only the system calls the helper's work needs (see
 // the list in the source); any other ends it at once. Opening a file for writing and
@@ -15,4 +15,4 @@ QString loadHelperFilter();
 // keeps allocation usable there). False when it could not be loaded.
 bool loadBrokerFilter();
 
-} // namespace tarvo::webhelper
+} // namespace tarvo::sandbox

@@ -9,7 +9,7 @@
 
 #include <windows.h>
 
-namespace tarvo::webhelper {
+namespace tarvo::sandbox {
 namespace {
 
 // Each privilege the token holds, removed for good.
@@ -70,17 +70,15 @@ Sandbox enterSandbox(const QUrl&, int) {
     HANDLE token = nullptr;
     if (!OpenProcessToken(GetCurrentProcess(),
                           TOKEN_QUERY | TOKEN_ADJUST_PRIVILEGES | TOKEN_ADJUST_DEFAULT, &token))
-        return {{}, webprotocol::NoSandboxExit, QStringLiteral("its own token cannot be opened")};
+        return {{}, NoSandboxExit, QStringLiteral("its own token cannot be opened")};
     const bool dropped = dropPrivileges(token);
     const bool lowered = lowerIntegrity(token);
     CloseHandle(token);
     if (!lowered)
-        return {{},
-                webprotocol::NoSandboxExit,
-                QStringLiteral("its integrity level cannot be lowered")};
+        return {{}, NoSandboxExit, QStringLiteral("its integrity level cannot be lowered")};
     if (!dropped)
         std::fputs("tarvo-web: privileges could not be dropped\n", stderr);
     return {[](QObject* parent) { return new QTcpSocket(parent); }, 0, {}};
 }
 
-} // namespace tarvo::webhelper
+} // namespace tarvo::sandbox
