@@ -48,7 +48,7 @@ private:
     void onFrame(std::size_t index, const FetchResult& result);
     void onImage(const QUrl& url, const FetchResult& result);
     void finishOne();
-    void showError(const QUrl& url, const QString& why);
+    void reportFailure(const QUrl& url, const QString& why);
 
     PageLimits m_limits;
     SocketFactory m_sockets;

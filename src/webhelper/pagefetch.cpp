@@ -24,9 +24,9 @@ QByteArray header(const QList<QByteArray>& lines, const QByteArray& name) {
 
 } // namespace
 
-bool isSameHost(const QUrl& url, const QUrl& origin) {
+bool isSameOrigin(const QUrl& url, const QUrl& origin) {
     return url.scheme() == QLatin1String("http") && url.host() == origin.host() &&
-           url.port(80) == origin.port(80);
+           url.port(webprotocol::HttpPort) == origin.port(webprotocol::HttpPort);
 }
 
 PageFetch::PageFetch(const FetchLimits& limits, QDeadlineTimer deadline, SocketFactory sockets,
@@ -63,7 +63,7 @@ void PageFetch::request(const QUrl& url) {
         fail(QStringLiteral("not a plain HTTP address"));
         return;
     }
-    if (!m_limits.sameHostAs.isEmpty() && !isSameHost(url, m_limits.sameHostAs)) {
+    if (!m_limits.sameOriginAs.isEmpty() && !isSameOrigin(url, m_limits.sameOriginAs)) {
         fail(QStringLiteral("another host"));
         return;
     }
@@ -74,7 +74,7 @@ void PageFetch::request(const QUrl& url) {
     QByteArray host = url.host(QUrl::FullyEncoded).toUtf8();
     if (host.contains(':'))
         host = '[' + host + ']';
-    if (url.port(80) != 80)
+    if (url.port(webprotocol::HttpPort) != webprotocol::HttpPort)
         host += ':' + QByteArray::number(url.port());
     // A compressed body could inflate far past the size cap before it is counted.
     const QByteArray head = "GET " + target + " HTTP/1.1\r\nHost: " + host +
@@ -92,7 +92,7 @@ void PageFetch::request(const QUrl& url) {
         else
             fail(m_socket->errorString());
     });
-    m_socket->connectToHost(url.host(), quint16(url.port(80)));
+    m_socket->connectToHost(url.host(), quint16(url.port(webprotocol::HttpPort)));
 }
 
 void PageFetch::onReadable() {

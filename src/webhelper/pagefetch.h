@@ -1,6 +1,7 @@
 #pragma once
 
 #include "sandbox/socketfactory.h"
+#include "webprotocol/navigationlimits.h"
 
 #include <QByteArray>
 #include <QDeadlineTimer>
@@ -16,10 +17,10 @@ namespace tarvo::webhelper {
 using sandbox::SocketFactory;
 
 struct FetchLimits {
-    qint64 maxBytes = qint64(1) << 20;
-    int maxRedirects = 5;
+    qint64 maxBytes = webprotocol::MaxFetchBytes;
+    int maxRedirects = webprotocol::MaxRedirects;
     // Not empty: every hop must stay on this address's scheme, host and port.
-    QUrl sameHostAs;
+    QUrl sameOriginAs;
 };
 
 struct FetchResult {
@@ -31,7 +32,7 @@ struct FetchResult {
 };
 
 // Whether url is plain HTTP on origin's host and port.
-bool isSameHost(const QUrl& url, const QUrl& origin);
+bool isSameOrigin(const QUrl& url, const QUrl& origin);
 
 // One GET over plain HTTP/1.1: redirects followed up to the limit, the body cut off (and
 // the fetch failed) beyond maxBytes, everything over by the deadline, an error status a

@@ -11,8 +11,8 @@ namespace tarvo::sandbox {
 QString loadHelperFilter();
 
 // The connection broker's much shorter list: read a request, connect, hand over the
-// socket. Async-signal-safe enough for a child forked from a threaded process (glibc
-// keeps allocation usable there). False when it could not be loaded.
+// socket. Loaded in the broker's child, forked from the helper while it has one thread,
+// before the helper's own sandbox. False when it could not be loaded.
 bool loadBrokerFilter();
 
 } // namespace tarvo::sandbox
