@@ -127,6 +127,7 @@ void TestSandbox::refusesEachForbiddenThing_data() {
         {"write a file under the home", "write", "%1/home/notes.txt"},
         {"read a file outside the fonts", "read", "%1/secret.txt"},
         {"stat a planted file", "stat", "%1/secret.txt"},
+        {"stat a planted file as fstat is asked", "rawstat", "%1/secret.txt"},
         {"open a planted file for its path", "path", "%1/secret.txt"},
         {"read the parent's environment", "read", "/proc/%p/environ"},
         {"open the parent's memory", "open", "/proc/%p/mem"},

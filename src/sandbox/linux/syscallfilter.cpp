@@ -1,6 +1,7 @@
 #include "sandbox/linux/syscallfilter.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <linux/futex.h>
@@ -13,6 +14,8 @@
 #include <sys/mman.h>
 #include <sys/prctl.h>
 #include <sys/socket.h>
+#include <sys/syscall.h>
+#include <ucontext.h>
 #include <unistd.h>
 
 namespace tarvo::sandbox {
@@ -200,12 +203,9 @@ bool addArgumentChecks(const Filter& filter) {
         addOpen(filter, SCMP_SYS(openat), 2) && addOpen(filter, SCMP_SYS(open), 1) &&
         // Its flags sit in a structure no filter can read: libraries fall back to openat.
         add(filter, SCMP_ACT_ERRNO(ENOSYS), SCMP_SYS(openat2), {}) &&
-        // An open descriptor's size (glibc's fstat); by path it fails like stat. Qt falls
-        // back from statx, whose path no filter can see either, to these.
-        add(filter, SCMP_ACT_ALLOW, SCMP_SYS(newfstatat),
-            {SCMP_A3(SCMP_CMP_MASKED_EQ, AT_EMPTY_PATH, AT_EMPTY_PATH)}) &&
-        add(filter, SCMP_ACT_ERRNO(EACCES), SCMP_SYS(newfstatat),
-            {SCMP_A3(SCMP_CMP_MASKED_EQ, AT_EMPTY_PATH, 0)}) &&
+        // An open descriptor's status (glibc's fstat), answered by the handler below; a
+        // path's is refused. Qt falls back from statx, whose path no filter can see either.
+        add(filter, SCMP_ACT_TRAP, SCMP_SYS(newfstatat), {}) &&
         add(filter, SCMP_ACT_ERRNO(ENOSYS), SCMP_SYS(statx), {}) &&
         // Memory, never as new code.
         addMapping(filter, SCMP_SYS(mmap)) && addMapping(filter, SCMP_SYS(mprotect)) &&
@@ -238,6 +238,24 @@ bool addArgumentChecks(const Filter& filter) {
         add(filter, SCMP_ACT_ALLOW, SCMP_SYS(tgkill), {SCMP_A0(SCMP_CMP_EQ, self)});
 }
 
+// newfstatat, trapped: with the empty path and AT_EMPTY_PATH (how glibc's fstat asks) it
+// is answered with fstat of the descriptor, which names no path; any path is refused. The
+// path is read here, where no other thread can change what the kernel is then given.
+void answerStatus(int, siginfo_t* info, void* context) {
+    greg_t* registers = static_cast<ucontext_t*>(context)->uc_mcontext.gregs;
+    const auto* path = reinterpret_cast<const char*>(registers[REG_RSI]);
+    long result = -EACCES;
+    if (info->si_syscall == SCMP_SYS(newfstatat) && (registers[REG_R10] & AT_EMPTY_PATH) && path &&
+        path[0] == '\0') {
+        const int saved = errno;
+        result = syscall(SYS_fstat, registers[REG_RDI], registers[REG_RDX]);
+        if (result < 0)
+            result = -errno;
+        errno = saved;
+    }
+    registers[REG_RAX] = result;
+}
+
 QString why(const char* what) {
     return QStringLiteral("seccomp: %1").arg(QLatin1String(what));
 }
@@ -252,6 +270,12 @@ QString loadHelperFilter() {
         if (!add(filter, SCMP_ACT_ALLOW, call, {}))
             return why("a system call it cannot name");
     }
+    struct sigaction trap {};
+    trap.sa_sigaction = answerStatus;
+    trap.sa_flags = SA_SIGINFO;
+    sigemptyset(&trap.sa_mask);
+    if (::sigaction(SIGSYS, &trap, nullptr) != 0)
+        return why("no handler for the calls it answers itself");
     if (!addArgumentChecks(filter))
         return why("a rule it cannot add");
     // Every thread, should one have been started after all.
