@@ -8,7 +8,7 @@
 namespace tarvo::sandbox {
 
 // The sandbox as entered: where the fetch's sockets come from from now on, or why there
-// is none and the exit code the helper must end with (see webprotocol/exitcodes.h).
+// is none and the exit code the helper must end with (see exitcodes.h).
 struct Sandbox {
     SocketFactory sockets;
     int exitCode = 0; // 0: entered

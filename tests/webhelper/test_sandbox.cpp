@@ -16,6 +16,7 @@
 #include <fcntl.h>
 #include <seccomp.h>
 #include <sys/prctl.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace {
@@ -62,6 +63,13 @@ QStringList withAbi(int abi, QStringList arguments) {
     if (abi >= 0)
         arguments = QStringList{QStringLiteral("--abi"), QString::number(abi)} + arguments;
     return arguments;
+}
+
+// Whether the sandbox sees no Landlock under this cap (0, or a kernel without it): only
+// then may the helper end because the system cannot confine it (no namespace either).
+bool withoutLandlock(int abi) {
+    constexpr unsigned AskVersion = 1;
+    return abi == 0 || syscall(SYS_landlock_create_ruleset, nullptr, 0, AskVersion) < 1;
 }
 
 QByteArray abiName(int abi) {
@@ -169,13 +177,14 @@ void TestSandbox::refusesEachForbiddenThing() {
             key, probe({QStringLiteral("--unconfined"), attempt, argument}, m_origin.port()).out);
     QCOMPARE(m_unconfined.value(key), QByteArray("done\n"));
     const Run confined = probe(withAbi(abi, {attempt, argument}), m_origin.port());
-    const bool cannotConfine = abi == 0 && confined.code == tarvo::sandbox::CannotConfineExit;
+    const bool cannotConfine =
+        withoutLandlock(abi) && confined.code == tarvo::sandbox::CannotConfineExit;
     QVERIFY2(confined.ended || confined.out.startsWith("refused: ") || cannotConfine,
              confined.out + confined.err);
 }
 
 // What the program ships, shown inside the sandbox as the helper shows it; without
-// Landlock the helper may instead end with its own code.
+// Landlock (and without a namespace) the helper may instead end with its own code.
 void TestSandbox::showsTheShippedPages_data() {
     QTest::addColumn<QString>("page");
     QTest::addColumn<int>("abi");
@@ -189,7 +198,7 @@ void TestSandbox::showsTheShippedPages() {
     QFETCH(QString, page);
     QFETCH(int, abi);
     const Run run = probe(withAbi(abi, {QStringLiteral("page"), page}), m_origin.port());
-    if (abi == 0 && run.code == tarvo::sandbox::CannotConfineExit)
+    if (withoutLandlock(abi) && run.code == tarvo::sandbox::CannotConfineExit)
         return;
     QCOMPARE(run.out, QByteArray("done\n"));
 }
