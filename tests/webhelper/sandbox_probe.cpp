@@ -23,8 +23,11 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <linux/futex.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <sched.h>
+#include <sys/mman.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -220,6 +223,23 @@ int main(int argc, char* argv[]) {
         return report(
             ::fcntl(pipe[0], F_SETOWN, number) == 0 && ::fcntl(pipe[0], F_SETSIG, SIGWINCH) == 0 &&
             ::fcntl(pipe[0], F_SETFL, O_ASYNC | O_NONBLOCK) == 0 && ::write(pipe[1], "x", 1) == 1);
+    if (attempt == QLatin1String("lockpi")) { // a lock that lends its priority
+        static int word = 0;
+        return report(syscall(SYS_futex, &word, FUTEX_LOCK_PI_PRIVATE, 0, nullptr) == 0);
+    }
+    if (attempt == QLatin1String("merge")) { // pages shared with other processes' alike
+        void* page =
+            ::mmap(nullptr, 4096, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        return report(::madvise(page, 4096, MADV_MERGEABLE) == 0);
+    }
+    if (attempt == QLatin1String("ttl")) { // an option the fetch never sets
+        const int hops = 1;
+        return report(::setsockopt(spare, IPPROTO_IP, IP_TTL, &hops, sizeof hops) == 0);
+    }
+    if (attempt == QLatin1String("affinity")) {
+        cpu_set_t cpus;
+        return report(::sched_getaffinity(number, sizeof cpus, &cpus) == 0);
+    }
     if (attempt == QLatin1String("widen"))
         return report(::fcntl(pipe[1], F_SETPIPE_SZ, 1 << 20) >= 0);
     if (attempt == QLatin1String("ask")) {

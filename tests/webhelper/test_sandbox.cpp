@@ -152,6 +152,10 @@ void TestSandbox::refusesEachForbiddenThing_data() {
         {"signal the parent through tgkill", "tgkill", "%p"},
         {"signal another process through tgkill", "tgkill", "%o"},
         {"widen a pipe", "widen", ""},
+        {"take a priority-inheriting lock", "lockpi", ""},
+        {"merge its pages with other processes'", "merge", ""},
+        {"set a socket option the fetch never sets", "ttl", ""},
+        {"ask the parent's CPU affinity", "affinity", "%p"},
     };
     for (const auto& row : forbidden) {
         for (int abi : Abis) {
