@@ -2,16 +2,8 @@
 
 #include "platform/lookupsinflight.h"
 
-// getaddrinfo comes from Windows Sockets there, from the C library elsewhere.
-#ifdef _WIN32
-#include <winsock2.h>
-
-#include <ws2tcpip.h>
-#else
-#include <netdb.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#endif
+// This system's getaddrinfo (the backend's folder: linux/ or win/).
+#include "systemsockets.h"
 
 #include <atomic>
 #include <cstring>

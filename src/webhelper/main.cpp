@@ -2,13 +2,12 @@
 // limits (see webprotocol/request.h for its command line) and reads from its standard
 // output what it finds: the document's innerHTML, each frame, then the page drawn at the
 // pane's width or why there is none (see webprotocol/message.h).
+#include "sandbox/sandbox.h"
 #include "webhelper/navigation.h"
 #include "webhelper/outofmemory.h"
 #include "webhelper/output.h"
 #include "webhelper/pagepainter.h"
 #include "webhelper/preload.h"
-#include "webhelper/sandbox.h"
-#include "webprotocol/exitcodes.h"
 #include "webprotocol/request.h"
 
 #include <QGuiApplication>
@@ -17,6 +16,8 @@
 #include <cstdlib>
 
 using namespace tarvo::webhelper;
+using tarvo::sandbox::enterSandbox;
+using tarvo::sandbox::Sandbox;
 using tarvo::webprotocol::encode;
 using tarvo::webprotocol::Request;
 
@@ -48,14 +49,15 @@ int main(int argc, char* argv[]) {
     preload(request->font);
     // Everything the helper loads from its own files is loaded: from here on it only
     // reads the page, and could do so without the right to open anything else.
-    if (const QString why = enterSandbox(request->url); !why.isEmpty()) {
-        std::fprintf(stderr, "tarvo-web: no sandbox: %s\n", qPrintable(why));
-        return tarvo::webprotocol::NoSandboxExit;
-    }
-
     PageLimits limits;
     limits.timeout = request->timeout;
-    Navigation navigation(limits, request->url);
+    const Sandbox sandbox = enterSandbox(request->url, limits.connections());
+    if (sandbox.exitCode != 0) {
+        std::fprintf(stderr, "tarvo-web: no sandbox: %s\n", qPrintable(sandbox.why));
+        return sandbox.exitCode;
+    }
+
+    Navigation navigation(limits, request->url, sandbox.sockets);
     QObject::connect(&navigation, &Navigation::message, &app, [&](const Message& message) {
         send(message);
         if (message.kind == Message::Kind::Failed)

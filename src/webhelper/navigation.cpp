@@ -27,9 +27,11 @@ QString failure(const FetchResult& result) {
 
 } // namespace
 
-Navigation::Navigation(const PageLimits& limits, const QUrl& url, QObject* parent)
+Navigation::Navigation(const PageLimits& limits, const QUrl& url, SocketFactory sockets,
+                       QObject* parent)
     : QObject(parent)
     , m_limits(limits)
+    , m_sockets(std::move(sockets))
     , m_share(limits.caps)
     , m_origin(url)
     , m_url(url)
@@ -46,8 +48,8 @@ PageFetch* Navigation::fetch(const QUrl& url) {
     FetchLimits limits;
     limits.maxBytes = m_limits.maxBytes;
     limits.maxRedirects = m_limits.maxRedirects;
-    limits.sameHostAs = m_origin;
-    auto* fetch = new PageFetch(limits, m_deadline, this);
+    limits.sameOriginAs = m_origin;
+    auto* fetch = new PageFetch(limits, m_deadline, m_sockets, this);
     fetch->start(url);
     return fetch;
 }
@@ -55,7 +57,7 @@ PageFetch* Navigation::fetch(const QUrl& url) {
 void Navigation::onPage(const FetchResult& result) {
     sender()->deleteLater();
     if (const QString why = failure(result); !why.isEmpty()) {
-        showError(m_url, why); // the address asked for, not where it led
+        reportFailure(m_url, why); // the address asked for, not where it led
         return;
     }
     m_url = result.url;
@@ -71,7 +73,7 @@ void Navigation::onPage(const FetchResult& result) {
     std::vector<std::size_t> framesToFetch;
     for (qsizetype i = 0; i < frames.size(); ++i) {
         const QUrl url = m_url.resolved(QUrl(frames[i]));
-        if (isSameHost(url, m_origin) && webprotocol::isPaneLink(url) &&
+        if (isSameOrigin(url, m_origin) && webprotocol::isPaneLink(url) &&
             int(framesToFetch.size()) < m_limits.maxFrames) {
             m_frames[std::size_t(i)].url = url;
             framesToFetch.push_back(std::size_t(i));
@@ -80,7 +82,7 @@ void Navigation::onPage(const FetchResult& result) {
     QList<QUrl> images;
     for (const QString& src : m_page->imageSources()) {
         const QUrl url = m_url.resolved(QUrl(src));
-        if (isSameHost(url, m_origin) && !images.contains(url) &&
+        if (isSameOrigin(url, m_origin) && !images.contains(url) &&
             images.size() < m_limits.caps.pictures)
             images << url;
     }
@@ -163,7 +165,7 @@ void Navigation::finishOne() {
     emit ready(m_url, html, pictures);
 }
 
-void Navigation::showError(const QUrl& url, const QString& why) {
+void Navigation::reportFailure(const QUrl& url, const QString& why) {
     Message failed;
     failed.kind = Message::Kind::Failed;
     failed.url = url;

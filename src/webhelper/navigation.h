@@ -25,7 +25,9 @@ using webprotocol::Message;
 class Navigation final : public QObject {
     Q_OBJECT
 public:
-    Navigation(const PageLimits& limits, const QUrl& url, QObject* parent = nullptr);
+    // Every fetch's connection comes from sockets (see PageFetch).
+    Navigation(const PageLimits& limits, const QUrl& url, SocketFactory sockets = {},
+               QObject* parent = nullptr);
     ~Navigation() override;
 
     void start();
@@ -46,9 +48,10 @@ private:
     void onFrame(std::size_t index, const FetchResult& result);
     void onImage(const QUrl& url, const FetchResult& result);
     void finishOne();
-    void showError(const QUrl& url, const QString& why);
+    void reportFailure(const QUrl& url, const QString& why);
 
     PageLimits m_limits;
+    SocketFactory m_sockets;
     DocumentCaps m_share; // of the page, and of each frame
     QUrl m_origin;        // where every request must stay
     QUrl m_url;           // the page's, after its redirects

@@ -1,5 +1,7 @@
 #include "webhelper/nesting.h"
 
+#include "webhelper/voidelements.h"
+
 #include <algorithm>
 #include <array>
 #include <string_view>
@@ -19,13 +21,11 @@ bool endsName(char c) {
 // Elements that never hold content, or whose end tag the parser supplies when the next
 // one starts: they never make the tree deeper on their own.
 bool opensNoLevel(std::string_view name) {
-    static constexpr std::array<std::string_view, 36> names = {
-        "area",  "base",  "basefont", "bgsound",  "br",   "col",  "embed", "frame",
-        "hr",    "img",   "input",    "keygen",   "link", "meta", "param", "source",
-        "track", "wbr",   "image",    "p",        "li",   "dt",   "dd",    "tr",
-        "td",    "th",    "option",   "optgroup", "rb",   "rt",   "rp",    "tbody",
-        "thead", "tfoot", "colgroup", "html"};
-    return std::find(names.begin(), names.end(), name) != names.end();
+    static constexpr std::array<std::string_view, 18> closedByTheNext = {
+        "image",    "p",  "li", "dt", "dd",    "tr",    "td",    "th",       "option",
+        "optgroup", "rb", "rt", "rp", "tbody", "thead", "tfoot", "colgroup", "html"};
+    return isVoidElement(name) ||
+           std::find(closedByTheNext.begin(), closedByTheNext.end(), name) != closedByTheNext.end();
 }
 
 // Formatting elements left open are rebuilt by the parser wherever text follows, so

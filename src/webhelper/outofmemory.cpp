@@ -1,6 +1,6 @@
 #include "webhelper/outofmemory.h"
 
-#include "webprotocol/exitcodes.h"
+#include "sandbox/exitcodes.h"
 
 #include <cstdlib>
 #include <exception>
@@ -10,7 +10,7 @@ namespace tarvo::webhelper {
 namespace {
 
 [[noreturn]] void outOfMemory() {
-    std::_Exit(webprotocol::OutOfMemoryExit);
+    std::_Exit(sandbox::OutOfMemoryExit);
 }
 
 } // namespace

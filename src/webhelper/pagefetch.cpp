@@ -1,6 +1,5 @@
 #include "webhelper/pagefetch.h"
 
-#include "webhelper/sandbox.h"
 #include "webprotocol/message.h"
 
 #include <QTcpSocket>
@@ -27,15 +26,18 @@ QByteArray header(const QList<QByteArray>& lines, const QByteArray& name) {
 
 } // namespace
 
-bool isSameHost(const QUrl& url, const QUrl& origin) {
+bool isSameOrigin(const QUrl& url, const QUrl& origin) {
     return url.scheme() == QLatin1String("http") && url.host() == origin.host() &&
-           url.port(80) == origin.port(80);
+           url.port(webprotocol::HttpPort) == origin.port(webprotocol::HttpPort);
 }
 
-PageFetch::PageFetch(const FetchLimits& limits, QDeadlineTimer deadline, QObject* parent)
+PageFetch::PageFetch(const FetchLimits& limits, QDeadlineTimer deadline, SocketFactory sockets,
+                     QObject* parent)
     : QObject(parent)
     , m_limits(limits)
-    , m_deadline(deadline) {
+    , m_deadline(deadline)
+    , m_sockets(sockets ? std::move(sockets)
+                        : [](QObject* owner) { return new QTcpSocket(owner); }) {
     m_timer.setSingleShot(true);
     connect(&m_timer, &QTimer::timeout, this, [this] { fail(QStringLiteral("time-out")); });
 }
@@ -64,7 +66,7 @@ void PageFetch::request(const QUrl& url) {
         fail(QStringLiteral("not a plain HTTP address"));
         return;
     }
-    if (!m_limits.sameHostAs.isEmpty() && !isSameHost(url, m_limits.sameHostAs)) {
+    if (!m_limits.sameOriginAs.isEmpty() && !isSameOrigin(url, m_limits.sameOriginAs)) {
         fail(QStringLiteral("another host"));
         return;
     }
@@ -75,14 +77,14 @@ void PageFetch::request(const QUrl& url) {
     QByteArray host = url.host(QUrl::FullyEncoded).toUtf8();
     if (host.contains(':'))
         host = '[' + host + ']';
-    if (url.port(80) != 80)
+    if (url.port(webprotocol::HttpPort) != webprotocol::HttpPort)
         host += ':' + QByteArray::number(url.port());
     // A compressed body could inflate far past the size cap before it is counted.
     const QByteArray head = "GET " + target + " HTTP/1.1\r\nHost: " + host +
                             "\r\nUser-Agent: Tarvo/1.5\r\nAccept-Encoding: identity\r\n"
                             "Connection: close\r\n\r\n";
 
-    m_socket = newSocket(this);
+    m_socket = m_sockets(this);
     m_socket->setReadBufferSize(ReadAhead);
     connect(m_socket, &QTcpSocket::connected, this, [this, head] { m_socket->write(head); });
     connect(m_socket, &QTcpSocket::readyRead, this, &PageFetch::onReadable);
@@ -93,7 +95,7 @@ void PageFetch::request(const QUrl& url) {
         else
             fail(m_socket->errorString());
     });
-    m_socket->connectToHost(url.host(), quint16(url.port(80)));
+    m_socket->connectToHost(url.host(), quint16(url.port(webprotocol::HttpPort)));
 }
 
 void PageFetch::onReadable() {

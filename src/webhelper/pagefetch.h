@@ -1,5 +1,8 @@
 #pragma once
 
+#include "sandbox/socketfactory.h"
+#include "webprotocol/navigationlimits.h"
+
 #include <QByteArray>
 #include <QDeadlineTimer>
 #include <QObject>
@@ -11,11 +14,13 @@ class QTcpSocket;
 
 namespace tarvo::webhelper {
 
+using sandbox::SocketFactory;
+
 struct FetchLimits {
-    qint64 maxBytes = qint64(1) << 20;
-    int maxRedirects = 5;
+    qint64 maxBytes = webprotocol::MaxFetchBytes;
+    int maxRedirects = webprotocol::MaxRedirects;
     // Not empty: every hop must stay on this address's scheme, host and port.
-    QUrl sameHostAs;
+    QUrl sameOriginAs;
 };
 
 struct FetchResult {
@@ -27,7 +32,7 @@ struct FetchResult {
 };
 
 // Whether url is plain HTTP on origin's host and port.
-bool isSameHost(const QUrl& url, const QUrl& origin);
+bool isSameOrigin(const QUrl& url, const QUrl& origin);
 
 // One GET over plain HTTP/1.1: redirects followed up to the limit, the body cut off (and
 // the fetch failed) beyond maxBytes, everything over by the deadline, an error status a
@@ -38,7 +43,9 @@ bool isSameHost(const QUrl& url, const QUrl& origin);
 class PageFetch final : public QObject {
     Q_OBJECT
 public:
-    PageFetch(const FetchLimits& limits, QDeadlineTimer deadline, QObject* parent = nullptr);
+    // Its connections come from sockets (the sandbox's), or plain sockets when empty.
+    PageFetch(const FetchLimits& limits, QDeadlineTimer deadline, SocketFactory sockets = {},
+              QObject* parent = nullptr);
     ~PageFetch() override;
 
     void start(const QUrl& url);
@@ -62,6 +69,7 @@ private:
 
     FetchLimits m_limits;
     QDeadlineTimer m_deadline;
+    SocketFactory m_sockets;
     QTimer m_timer;
     QTcpSocket* m_socket = nullptr;
     QByteArray m_pending; // read but not yet taken

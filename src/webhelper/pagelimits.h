@@ -1,6 +1,7 @@
 #pragma once
 
 #include "webprotocol/caps.h"
+#include "webprotocol/navigationlimits.h"
 
 #include <QtGlobal>
 
@@ -33,11 +34,15 @@ struct DocumentCaps {
 
 // What one navigation may cost: the page, its frames and its pictures share the deadline.
 struct PageLimits {
-    std::chrono::milliseconds timeout{15000};
-    qint64 maxBytes = qint64(1) << 20; // per document or picture
-    int maxRedirects = 5;
+    std::chrono::milliseconds timeout = webprotocol::PageTimeout;
+    qint64 maxBytes = webprotocol::MaxFetchBytes; // per document or picture
+    int maxRedirects = webprotocol::MaxRedirects;
     int maxFrames = webprotocol::MaxFrames;
     DocumentCaps caps;
+
+    // Connections one navigation may need: the page, each frame and each picture, each
+    // fetch with all its redirects.
+    int connections() const { return (1 + maxFrames + caps.pictures) * (1 + maxRedirects); }
 };
 
 } // namespace tarvo::webhelper

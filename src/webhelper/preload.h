@@ -4,9 +4,10 @@
 
 namespace tarvo::webhelper {
 
-// Loads what drawing a page takes from the helper's own files, before the page is read:
-// the font database, the pane's font with the fonts it falls back on for Chinese and
-// Latin text, and every picture format's plugin.
+// Loads what drawing a page takes from the helper's own files, before the page is read
+// (inside the sandbox no path can be looked up, only opened): the font database, the
+// pane's font with the fonts it falls back on for each widely written script, and every
+// picture format's plugin.
 void preload(const QFont& font);
 
 } // namespace tarvo::webhelper

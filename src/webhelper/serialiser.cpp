@@ -1,6 +1,7 @@
 #include "webhelper/serialiser.h"
 
 #include "webhelper/textcut.h"
+#include "webhelper/voidelements.h"
 #include "webprotocol/caps.h"
 
 #include <vector>
@@ -9,29 +10,7 @@ namespace tarvo::webhelper {
 namespace {
 
 bool isVoid(GumboTag tag) {
-    switch (tag) {
-    case GUMBO_TAG_AREA:
-    case GUMBO_TAG_BASE:
-    case GUMBO_TAG_BASEFONT:
-    case GUMBO_TAG_BGSOUND:
-    case GUMBO_TAG_BR:
-    case GUMBO_TAG_COL:
-    case GUMBO_TAG_EMBED:
-    case GUMBO_TAG_FRAME:
-    case GUMBO_TAG_HR:
-    case GUMBO_TAG_IMG:
-    case GUMBO_TAG_INPUT:
-    case GUMBO_TAG_KEYGEN:
-    case GUMBO_TAG_LINK:
-    case GUMBO_TAG_META:
-    case GUMBO_TAG_PARAM:
-    case GUMBO_TAG_SOURCE:
-    case GUMBO_TAG_TRACK:
-    case GUMBO_TAG_WBR:
-        return true;
-    default:
-        return false;
-    }
+    return isVoidElement(gumbo_normalized_tagname(tag));
 }
 
 // Text inside these elements is written as it stands, not escaped.

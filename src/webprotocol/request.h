@@ -1,5 +1,7 @@
 #pragma once
 
+#include "webprotocol/navigationlimits.h"
+
 #include <QFont>
 #include <QSize>
 #include <QStringList>
@@ -17,7 +19,7 @@ namespace tarvo::webprotocol {
 // pane, with the pane's font and device pixel ratio.
 struct Request {
     QUrl url;
-    std::chrono::milliseconds timeout{15000};
+    std::chrono::milliseconds timeout = PageTimeout;
     QSize pane{1, 1};
     qreal ratio = 1;
     int scrollBar = 0;

@@ -4,11 +4,11 @@
 #include "platform/webpane/paneview.h"
 #include "runtime/codepage.h"
 #include "runtime/errors.h"
+#include "sandbox/exitcodes.h"
 #include "support/hostilepages.h"
 #include "support/httpserver.h"
 #include "support/pngbytes.h"
 #include "support/urlcatcher.h"
-#include "webprotocol/exitcodes.h"
 
 #include <QAccessible>
 #include <QBuffer>
@@ -461,10 +461,10 @@ void TestWebPane::hostilePagesEndBounded_data() {
     // A quadratic parser (open elements it cannot close, duplicate attribute checks) and
     // a growing one (formatting reopened in every block) end at the helper's limits.
     QTest::newRow("100,000 unclosed rt")
-        << Routes{{"/page", page(QByteArray("<rt>").repeated(100000))}} << "went past a limit"
-        << false << "cpu" << QList<QByteArray>{};
+        << Routes{{"/page", page(QByteArray("<rt>").repeated(100000))}}
+        << "went past the CPU-time limit" << false << "cpu" << QList<QByteArray>{};
     QTest::newRow("one tag of 140,000 attributes")
-        << Routes{{"/page", page(attributes)}} << "went past a limit" << false << "cpu"
+        << Routes{{"/page", page(attributes)}} << "went past the CPU-time limit" << false << "cpu"
         << QList<QByteArray>{};
     QTest::newRow("500 formatting elements reopened in 10,000 blocks")
         << Routes{{"/page", page(formatting)}} << "went past the memory limit" << false << "memory"
@@ -533,7 +533,7 @@ void TestWebPane::aFailingHelperLeavesTheErrorPage_data() {
         << "broke its protocol";
     QTest::newRow("ending without a page") << QByteArray("exit 0") << "ended early";
     QTest::newRow("without its sandbox")
-        << "exit " + QByteArray::number(tarvo::webprotocol::NoSandboxExit) << "its sandbox";
+        << "exit " + QByteArray::number(tarvo::sandbox::NoSandboxExit) << "its sandbox";
     QTest::newRow("missing") << QByteArray() << "missing";
 }
 

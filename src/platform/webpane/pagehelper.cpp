@@ -1,7 +1,7 @@
 #include "platform/webpane/pagehelper.h"
 
-#include "platform/confinement.h"
-#include "webprotocol/exitcodes.h"
+#include "sandbox/confinement.h"
+#include "sandbox/ending.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -9,6 +9,8 @@
 
 namespace tarvo::platform::webpane {
 
+using tarvo::sandbox::endReason;
+using tarvo::sandbox::HelperEnd;
 using tarvo::webprotocol::Message;
 using tarvo::webprotocol::Request;
 
@@ -32,15 +34,14 @@ PageHelper::PageHelper(const WebPaneLimits& limits, const Request& request, QObj
     , m_reader(request.pane, request.ratio) {
     m_request.timeout = limits.timeout;
     m_deadline.setSingleShot(true);
-    connect(&m_deadline, &QTimer::timeout, this,
-            [this] { fail(QStringLiteral("the page helper did not finish in time")); });
+    connect(&m_deadline, &QTimer::timeout, this, [this] { fail(endReason(HelperEnd::Deadline)); });
     m_process.setStandardInputFile(QProcess::nullDevice());
     m_process.setStandardErrorFile(QProcess::nullDevice());
     connect(&m_process, &QProcess::readyReadStandardOutput, this, &PageHelper::onOutput);
     connect(&m_process, &QProcess::finished, this, &PageHelper::onEnded);
     connect(&m_process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
         if (error == QProcess::FailedToStart)
-            fail(QStringLiteral("the page helper is missing"));
+            fail(endReason(HelperEnd::Missing));
     });
 }
 
@@ -71,8 +72,10 @@ void PageHelper::start() {
     // The helper keeps the page's deadline itself and reports what it has by then; the
     // grace is for a helper stuck past it.
     m_deadline.start(m_limits.timeout + m_limits.grace);
-    startConfined(m_process, helperProgram(m_limits), tarvo::webprotocol::toArguments(m_request),
-                  HelperLimits{m_limits.cpuSeconds, m_limits.memoryBytes});
+    if (!tarvo::sandbox::startConfined(m_process, helperProgram(m_limits),
+                                       tarvo::webprotocol::toArguments(m_request),
+                                       {m_limits.cpuSeconds, m_limits.memoryBytes}))
+        fail(endReason(HelperEnd::NotConfined));
 }
 
 void PageHelper::onOutput() {
@@ -94,25 +97,7 @@ void PageHelper::onEnded() {
     onOutput();
     if (m_done)
         return;
-    switch (helperEnd(m_process)) {
-    case HelperEnd::PastLimit:
-        fail(QStringLiteral("the page went past a limit"));
-        break;
-    case HelperEnd::NotConfined:
-        fail(QStringLiteral("the page helper could not run under its limits"));
-        break;
-    case HelperEnd::Forbidden:
-        fail(QStringLiteral("the page helper was stopped by its sandbox"));
-        break;
-    case HelperEnd::Finished:
-        if (m_process.exitCode() == tarvo::webprotocol::OutOfMemoryExit)
-            fail(QStringLiteral("the page went past the memory limit"));
-        else if (m_process.exitCode() == tarvo::webprotocol::NoSandboxExit)
-            fail(QStringLiteral("the page helper could not enter its sandbox"));
-        else
-            fail(QStringLiteral("the page helper ended early"));
-        break;
-    }
+    fail(endReason(tarvo::sandbox::helperEnd(m_process)));
 }
 
 void PageHelper::fail(const QString& why) {

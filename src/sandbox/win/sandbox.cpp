@@ -1,4 +1,6 @@
-#include "webhelper/sandbox.h"
+#include "sandbox/sandbox.h"
+
+#include "sandbox/exitcodes.h"
 
 #include <QTcpSocket>
 
@@ -7,7 +9,7 @@
 
 #include <windows.h>
 
-namespace tarvo::webhelper {
+namespace tarvo::sandbox {
 namespace {
 
 // Each privilege the token holds, removed for good.
@@ -60,27 +62,23 @@ void setMitigations() {
 // What the helper can take from itself; the job that keeps it from the desktop and from
 // starting programs is the window's, set when it creates the helper. Its token goes to
 // low integrity (nothing of the user's, files or registry, can be written from there)
-// without its privileges. Its pipe to the window, open already, stays its one channel
-// besides the page's connections.
-QString enterSandbox(const QUrl&) {
+// without its privileges. Reading and connecting stay open to it (see sandbox.h). Its
+// pipe to the window, open already, stays its channel besides the page's connections.
+Sandbox enterSandbox(const QUrl&, int) {
     SetCurrentDirectoryW(L"\\");
     setMitigations();
     HANDLE token = nullptr;
     if (!OpenProcessToken(GetCurrentProcess(),
                           TOKEN_QUERY | TOKEN_ADJUST_PRIVILEGES | TOKEN_ADJUST_DEFAULT, &token))
-        return QStringLiteral("its own token cannot be opened");
+        return {{}, NoSandboxExit, QStringLiteral("its own token cannot be opened")};
     const bool dropped = dropPrivileges(token);
     const bool lowered = lowerIntegrity(token);
     CloseHandle(token);
     if (!lowered)
-        return QStringLiteral("its integrity level cannot be lowered");
+        return {{}, NoSandboxExit, QStringLiteral("its integrity level cannot be lowered")};
     if (!dropped)
         std::fputs("tarvo-web: privileges could not be dropped\n", stderr);
-    return {};
+    return {[](QObject* parent) { return new QTcpSocket(parent); }, 0, {}};
 }
 
-QTcpSocket* newSocket(QObject* parent) {
-    return new QTcpSocket(parent);
-}
-
-} // namespace tarvo::webhelper
+} // namespace tarvo::sandbox

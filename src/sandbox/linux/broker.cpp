@@ -1,6 +1,7 @@
-#include "webhelper/broker_linux.h"
+#include "sandbox/linux/broker.h"
 
-#include "webhelper/brokerserver_linux.h"
+#include "sandbox/linux/brokerserver.h"
+#include "webprotocol/navigationlimits.h"
 
 #include <QHash>
 #include <QPointer>
@@ -9,10 +10,11 @@
 
 #include <cerrno>
 #include <cstring>
+#include <memory>
 #include <sys/socket.h>
 #include <unistd.h>
 
-namespace tarvo::webhelper {
+namespace tarvo::sandbox {
 namespace {
 
 class BrokeredSocket;
@@ -43,8 +45,6 @@ private:
     bool m_ended = false;
 };
 
-Channel* g_channel = nullptr;
-
 QString brokerEnded() {
     return QStringLiteral("the connection broker ended");
 }
@@ -53,8 +53,9 @@ class BrokeredSocket final : public QTcpSocket {
 public:
     using QTcpSocket::connectToHost;
 
-    explicit BrokeredSocket(QObject* parent)
-        : QTcpSocket(parent) {}
+    BrokeredSocket(std::shared_ptr<Channel> channel, QObject* parent)
+        : QTcpSocket(parent)
+        , m_channel(std::move(channel)) {}
 
     void connectToHost(const QString& host, quint16 port, OpenMode mode,
                        NetworkLayerProtocol) override {
@@ -63,12 +64,13 @@ public:
         m_mode = mode;
         setSocketState(ConnectingState);
         emit stateChanged(ConnectingState);
-        const QUrl& origin = g_channel->origin();
-        if (host.compare(origin.host(), Qt::CaseInsensitive) != 0 || port != origin.port(80)) {
+        const QUrl& origin = m_channel->origin();
+        if (host.compare(origin.host(), Qt::CaseInsensitive) != 0 ||
+            port != origin.port(webprotocol::HttpPort)) {
             failLater(HostNotFoundError, QStringLiteral("another host"));
             return;
         }
-        g_channel->ask(this);
+        m_channel->ask(this);
     }
 
     // The broker's answer: a connection, or why there is none. A socket aborted since it
@@ -87,6 +89,8 @@ public:
             ::close(connection);
         if (error == NoHost)
             fail(HostNotFoundError, QStringLiteral("Host not found"));
+        else if (error == OverBudget)
+            fail(SocketResourceError, QStringLiteral("too many connections for one page"));
         else if (error == ECONNREFUSED)
             fail(ConnectionRefusedError, QString::fromLocal8Bit(std::strerror(error)));
         else if (error == 0)
@@ -110,6 +114,7 @@ private:
         emit errorOccurred(error);
     }
 
+    std::shared_ptr<Channel> m_channel;
     OpenMode m_mode = ReadWrite;
 };
 
@@ -161,15 +166,13 @@ void Channel::endAll() {
 
 } // namespace
 
-QString startBroker(const QUrl& origin) {
-    if (g_channel)
-        return {};
+QString startBroker(const QUrl& origin, int budget, SocketFactory& sockets) {
     int ends[2];
     if (::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, ends) != 0)
         return QStringLiteral("no channel to a connection broker");
     // Copied before the fork: the child touches nothing of Qt.
     const QByteArray host = origin.host(QUrl::FullyEncoded).toUtf8();
-    const QByteArray port = QByteArray::number(origin.port(80));
+    const QByteArray port = QByteArray::number(origin.port(webprotocol::HttpPort));
     const pid_t helper = ::getpid();
     const pid_t broker = ::fork();
     if (broker < 0) {
@@ -178,14 +181,13 @@ QString startBroker(const QUrl& origin) {
         return QStringLiteral("no connection broker");
     }
     if (broker == 0)
-        serveConnections(ends[1], host.constData(), port.constData(), helper);
+        serveConnections(ends[1], host.constData(), port.constData(), helper, budget);
     ::close(ends[1]);
-    g_channel = new Channel(ends[0], origin);
+    auto channel = std::make_shared<Channel>(ends[0], origin);
+    sockets = [channel](QObject* parent) -> QTcpSocket* {
+        return new BrokeredSocket(channel, parent);
+    };
     return {};
 }
 
-QTcpSocket* newBrokeredSocket(QObject* parent) {
-    return g_channel ? new BrokeredSocket(parent) : nullptr;
-}
-
-} // namespace tarvo::webhelper
+} // namespace tarvo::sandbox

@@ -1,9 +1,11 @@
-#include "webhelper/brokerserver_linux.h"
+#include "sandbox/linux/brokerserver.h"
 
-#include "webhelper/syscallfilter_linux.h"
+#include "sandbox/linux/landlock.h"
+#include "sandbox/linux/syscallfilter.h"
 
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <netdb.h>
 #include <netinet/in.h>
@@ -12,7 +14,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-namespace tarvo::webhelper {
+namespace tarvo::sandbox {
 namespace {
 
 // One request being served: the address being tried, and why the last one failed.
@@ -70,6 +72,13 @@ bool finish(int channel, Attempt& attempt) {
     socklen_t size = sizeof error;
     if (::getsockopt(attempt.fd, SOL_SOCKET, SO_ERROR, &error, &size) != 0)
         error = errno;
+    // Connected: asked once more, the socket itself takes the connection as made for good
+    // (without it, once the origin has closed, a send that opens a connection on the way
+    // could aim it anywhere).
+    if (error == 0 &&
+        ::connect(attempt.fd, attempt.address->ai_addr, attempt.address->ai_addrlen) != 0 &&
+        errno != EISCONN)
+        error = errno;
     if (error == 0) {
         reply(channel, {attempt.id, 0}, attempt.fd);
         ::close(attempt.fd);
@@ -86,7 +95,7 @@ bool finish(int channel, Attempt& attempt) {
 
 } // namespace
 
-void serveConnections(int channel, const char* host, const char* port, pid_t helper) {
+void serveConnections(int channel, const char* host, const char* port, pid_t helper, int budget) {
     ::prctl(PR_SET_PDEATHSIG, SIGKILL);
     if (::getppid() != helper)
         ::_exit(0); // the helper ended before the line above
@@ -100,7 +109,10 @@ void serveConnections(int channel, const char* host, const char* port, pid_t hel
     hints.ai_protocol = IPPROTO_TCP;
     addrinfo* addresses = nullptr;
     const bool found = ::getaddrinfo(host, port, &hints, &addresses) == 0;
-    if (!loadBrokerFilter())
+    // Its own sandbox, the helper's left behind at the fork: no file, TCP to the origin's
+    // port alone where Landlock can say so, and its short list of system calls.
+    if (::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0 ||
+        restrictBroker(quint16(std::atoi(port))) < 0 || !loadBrokerFilter())
         ::_exit(1);
 
     Attempt attempts[MaxAttempts];
@@ -130,6 +142,11 @@ void serveConnections(int channel, const char* host, const char* port, pid_t hel
             ::_exit(0);
         if (got != ssize_t(sizeof request))
             continue;
+        if (budget == 0) {
+            reply(channel, {request.id, OverBudget}, -1);
+            continue;
+        }
+        --budget;
         Attempt attempt{request.id, found ? addresses : nullptr, -1, found ? ECONNREFUSED : NoHost};
         if (start(attempt))
             attempts[count++] = attempt;
@@ -138,4 +155,4 @@ void serveConnections(int channel, const char* host, const char* port, pid_t hel
     }
 }
 
-} // namespace tarvo::webhelper
+} // namespace tarvo::sandbox

@@ -1,22 +1,22 @@
-#include "webhelper/sandbox.h"
+#include "sandbox/sandbox.h"
 
-#include "webhelper/broker_linux.h"
-#include "webhelper/landlock_linux.h"
-#include "webhelper/syscallfilter_linux.h"
+#include "sandbox/exitcodes.h"
+#include "sandbox/linux/broker.h"
+#include "sandbox/linux/fontroot.h"
+#include "sandbox/linux/landlock.h"
+#include "sandbox/linux/syscallfilter.h"
 
 #include <QDir>
 #include <QFile>
-#include <QTcpSocket>
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <fontconfig/fontconfig.h>
 #include <sys/prctl.h>
 #include <unistd.h>
 
-namespace tarvo::webhelper {
+namespace tarvo::sandbox {
 namespace {
 
 void addAll(QStringList& paths, FcStrList* list) {
@@ -64,35 +64,39 @@ QString failure(const char* what) {
                                         QString::fromLocal8Bit(std::strerror(errno)));
 }
 
+Sandbox refused(int exitCode, const QString& why) {
+    return {{}, exitCode, why};
+}
+
 } // namespace
 
 // In this order: the broker while the helper may still fork, then no new privileges
 // (which Landlock and an unprivileged filter need), Landlock while its calls are still
-// allowed, the system call filter last.
-QString enterSandbox(const QUrl& origin) {
+// allowed or, without it, the namespace that holds only the fonts; the filter last.
+Sandbox enterSandbox(const QUrl& origin, int connections) {
     if (!hasOneThread())
-        return QStringLiteral("threads already running would stay outside the sandbox");
+        return refused(NoSandboxExit,
+                       QStringLiteral("threads already running would stay outside the sandbox"));
     const QStringList readable = fontPaths();
     if (::chdir("/") != 0)
-        return failure("working directory");
-    if (const QString why = startBroker(origin); !why.isEmpty())
-        return why;
+        return refused(NoSandboxExit, failure("working directory"));
+    Sandbox sandbox;
+    if (const QString why = startBroker(origin, connections, sandbox.sockets); !why.isEmpty())
+        return refused(NoSandboxExit, why);
     if (::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0)
-        return failure("no new privileges");
-    const LandlockOutcome landlock = restrictFileSystem(readable);
+        return refused(NoSandboxExit, failure("no new privileges"));
+    const LandlockOutcome landlock = restrictFilesNetworkAndSignals(readable);
     if (!landlock.error.isEmpty())
-        return landlock.error;
-    if (landlock.abi == 0)
-        std::fputs("tarvo-web: this kernel offers no Landlock: the page helper can still read "
-                   "the user's files (it cannot write them, start programs or connect)\n",
-                   stderr);
-    return loadHelperFilter();
+        return refused(NoSandboxExit, landlock.error);
+    // Without Landlock the filter alone would leave every file readable: the fonts are
+    // all there is to see, or the helper does not run.
+    if (landlock.abi == 0) {
+        if (const QString why = enterFontOnlyRoot(readable); !why.isEmpty())
+            return refused(CannotConfineExit, QStringLiteral("no Landlock, and ") + why);
+    }
+    if (const QString why = loadHelperFilter(); !why.isEmpty())
+        return refused(NoSandboxExit, why);
+    return sandbox;
 }
 
-QTcpSocket* newSocket(QObject* parent) {
-    if (QTcpSocket* brokered = newBrokeredSocket(parent))
-        return brokered;
-    return new QTcpSocket(parent);
-}
-
-} // namespace tarvo::webhelper
+} // namespace tarvo::sandbox

@@ -1,4 +1,7 @@
-#include "platform/confinement.h"
+#include "sandbox/confinement.h"
+
+#include "sandbox/ending.h"
+#include "sandbox/exitcodes.h"
 
 #include <csignal>
 #include <linux/close_range.h>
@@ -6,12 +9,9 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-namespace tarvo::platform {
+namespace tarvo::sandbox {
 
 namespace {
-
-// The child's exit code when a limit could not be set; no helper exits with it.
-constexpr int NotConfinedExit = 121;
 
 // The page sandbox's share, set before the helper runs: nothing of this program's
 // environment but what the toolkit, its fonts and the sanitizers read (no tokens, no
@@ -52,7 +52,7 @@ QProcessEnvironment helperEnvironment() {
 // limit, SIGKILL a second later), address space (an allocation past it fails, and the
 // helper ends), no core file; and SIGKILL if this program dies first. A child that cannot
 // be held to them ends there, before exec.
-void startConfined(QProcess& process, const QString& program, const QStringList& arguments,
+bool startConfined(QProcess& process, const QString& program, const QStringList& arguments,
                    const HelperLimits& limits) {
     process.setChildProcessModifier([limits] {
         const rlim_t cpu = rlim_t(limits.cpuSeconds);
@@ -74,16 +74,43 @@ void startConfined(QProcess& process, const QString& program, const QStringList&
     environment.insert(QStringLiteral("MALLOC_ARENA_MAX"), QStringLiteral("2"));
     process.setProcessEnvironment(environment);
     process.start(program, arguments, QIODevice::ReadOnly);
+    return true;
 }
 
-// Every limit ends the helper by a signal: SIGXCPU and then SIGKILL for CPU time, SIGSEGV
-// or SIGABRT when an allocation past the address space fails. The system call filter
-// ends it with SIGSYS: a page that broke the parser, or a call the filter lacks. For a
-// process ended by a signal, QProcess gives the signal as its exit code.
+// The CPU-time limit ends the helper with SIGXCPU (and SIGKILL a second later, should it
+// go on); an allocation past the address space ends it with its own code, or as a fault
+// in code that does not check. The system call filter ends it with SIGSYS. Any other
+// signal that ends it is a fault (SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT, SIGTRAP) or
+// another process's (SIGKILL, SIGTERM, SIGINT, SIGHUP). For a process ended by a signal,
+// QProcess gives the signal as its exit code.
 HelperEnd helperEnd(QProcess::ExitStatus status, int exitCode) {
-    if (status == QProcess::CrashExit)
-        return exitCode == SIGSYS ? HelperEnd::Forbidden : HelperEnd::PastLimit;
-    return exitCode == NotConfinedExit ? HelperEnd::NotConfined : HelperEnd::Finished;
+    if (status == QProcess::CrashExit) {
+        switch (exitCode) {
+        case SIGSYS:
+            return HelperEnd::StoppedBySandbox;
+        case SIGXCPU:
+            return HelperEnd::CpuTimeLimit;
+        case SIGKILL:
+        case SIGTERM:
+        case SIGINT:
+        case SIGHUP:
+            return HelperEnd::KilledFromOutside;
+        default:
+            return HelperEnd::Crashed;
+        }
+    }
+    switch (exitCode) {
+    case OutOfMemoryExit:
+        return HelperEnd::MemoryLimit;
+    case NoSandboxExit:
+        return HelperEnd::NoSandbox;
+    case CannotConfineExit:
+        return HelperEnd::CannotConfine;
+    case NotConfinedExit:
+        return HelperEnd::NotConfined;
+    default:
+        return HelperEnd::EndedEarly;
+    }
 }
 
-} // namespace tarvo::platform
+} // namespace tarvo::sandbox

@@ -1,18 +1,15 @@
-#include "platform/confinement.h"
+#include "sandbox/confinement.h"
+
+#include "sandbox/ending.h"
+#include "sandbox/exitcodes.h"
 
 #include <windows.h>
 
 #include <memory>
 #include <vector>
 
-namespace tarvo::platform {
+namespace tarvo::sandbox {
 namespace {
-
-// The exit code Windows gives a process that its job ends at the CPU time limit.
-constexpr int TimeLimitExit = ERROR_NOT_ENOUGH_QUOTA; // 1816
-// A failed allocation under the memory limit throws, and the uncaught exception ends the
-// helper through abort(), which exits with 3.
-constexpr int AbortExit = 3;
 
 // A job with the helper's limits (user CPU time and committed memory per process, the
 // helper killed when the job closes, no error box for an unhandled exception) and the
@@ -20,7 +17,8 @@ constexpr int AbortExit = 3;
 // page sandbox, the job also keeps the helper from the desktop: no other desktop, no
 // clipboard, an atom table of its own, no system parameters, display settings or log-off.
 // (Other processes' windows stay usable: the helper's own platform plugin asks for the
-// screen's.)
+// screen's.) Nor can the helper start a program: the child-process policy where the
+// system has it (Windows 10 1709 on), else the job's limit of one active process.
 class Job final {
 public:
     explicit Job(const HelperLimits& limits)
@@ -43,19 +41,22 @@ public:
         SIZE_T size = 0;
         ::InitializeProcThreadAttributeList(nullptr, 2, 0, &size);
         m_attributes.resize(size);
-        m_listMade =
-            m_handle &&
+        m_listMade = m_handle && ::InitializeProcThreadAttributeList(list(), 2, 0, &size);
+        const bool childPolicy =
+            m_listMade &&
+            ::UpdateProcThreadAttribute(list(), 0, PROC_THREAD_ATTRIBUTE_CHILD_PROCESS_POLICY,
+                                        &m_childPolicy, sizeof m_childPolicy, nullptr, nullptr);
+        if (!childPolicy) {
+            info.BasicLimitInformation.LimitFlags |= JOB_OBJECT_LIMIT_ACTIVE_PROCESS;
+            info.BasicLimitInformation.ActiveProcessLimit = 1;
+        }
+        m_ready =
+            m_listMade &&
             ::SetInformationJobObject(m_handle, JobObjectExtendedLimitInformation, &info,
                                       sizeof info) &&
             ::SetInformationJobObject(m_handle, JobObjectBasicUIRestrictions, &ui, sizeof ui) &&
-            ::InitializeProcThreadAttributeList(list(), 2, 0, &size);
-        m_ready =
-            m_listMade && ::UpdateProcThreadAttribute(list(), 0, PROC_THREAD_ATTRIBUTE_JOB_LIST,
-                                                      &m_handle, sizeof m_handle, nullptr, nullptr);
-        // Nor can it start a program (Windows 10 1709 on; an older system goes without).
-        if (m_ready)
-            ::UpdateProcThreadAttribute(list(), 0, PROC_THREAD_ATTRIBUTE_CHILD_PROCESS_POLICY,
-                                        &m_childPolicy, sizeof m_childPolicy, nullptr, nullptr);
+            ::UpdateProcThreadAttribute(list(), 0, PROC_THREAD_ATTRIBUTE_JOB_LIST, &m_handle,
+                                        sizeof m_handle, nullptr, nullptr);
     }
     ~Job() {
         if (m_listMade)
@@ -66,13 +67,11 @@ public:
     Job(const Job&) = delete;
     Job& operator=(const Job&) = delete;
 
-    // Has the process created inside the job. A helper that cannot be held to its limits
-    // is not created at all: its creation is made to fail, and it does not start.
+    // Whether the helper can be held to its limits; one that cannot is not started.
+    bool ready() const { return m_ready; }
+
+    // Has the process created inside the job.
     void enter(QProcess::CreateProcessArguments* args) {
-        if (!m_ready) {
-            args->applicationName = L"";
-            return;
-        }
         m_startup = STARTUPINFOEXW{};
         m_startup.StartupInfo = *args->startupInfo;
         m_startup.StartupInfo.cb = sizeof m_startup;
@@ -99,20 +98,39 @@ private:
 // The helper is created inside its job, so it never runs a moment unconfined, and nothing
 // here waits for it to start. The job lives as long as process keeps this start's
 // modifier: closing it (with the QProcess, or this program's end) ends the helper.
-void startConfined(QProcess& process, const QString& program, const QStringList& arguments,
+bool startConfined(QProcess& process, const QString& program, const QStringList& arguments,
                    const HelperLimits& limits) {
     auto job = std::make_shared<Job>(limits);
+    if (!job->ready())
+        return false;
     process.setCreateProcessArgumentsModifier(
         [job](QProcess::CreateProcessArguments* args) { job->enter(args); });
     process.start(program, arguments, QIODevice::ReadOnly);
+    return true;
 }
 
 // Qt reports the exit codes of exceptions (0x8000'0000 to 0xCFFF'FFFF: an access
 // violation, a stack that could not grow, the heap's out-of-memory exception) as a crash.
+// A failed allocation under the job's memory limit ends the helper with its own code. A
+// process ended by another (TerminateProcess) exits with whatever code it was given, and
+// cannot be told from one that ended early.
 HelperEnd helperEnd(QProcess::ExitStatus status, int exitCode) {
-    if (status == QProcess::CrashExit || exitCode == TimeLimitExit || exitCode == AbortExit)
-        return HelperEnd::PastLimit;
-    return HelperEnd::Finished;
+    switch (unsigned(exitCode)) {
+    case TimeLimitExit:
+        return HelperEnd::CpuTimeLimit;
+    case OutOfMemoryExit:
+    case NoMemoryException:
+    case CommitLimitException:
+        return HelperEnd::MemoryLimit;
+    case NoSandboxExit:
+        return HelperEnd::NoSandbox;
+    case CannotConfineExit:
+        return HelperEnd::CannotConfine;
+    case AbortExit:
+        return HelperEnd::Crashed;
+    default:
+        return status == QProcess::CrashExit ? HelperEnd::Crashed : HelperEnd::EndedEarly;
+    }
 }
 
-} // namespace tarvo::platform
+} // namespace tarvo::sandbox
