@@ -12,7 +12,7 @@ host=$(sed -n 's/.*webServer = QStringLiteral("\([^"]*\)").*/\1/p' "$root/src/ma
 [[ -n "$host" ]] || fail "no web server host in src/main/hosts.h"
 command -v weston >/dev/null && command -v Xwayland >/dev/null ||
   { echo "SKIP: weston and Xwayland are not installed"; exit 77; }
-start_session
+start_session 1100x800 # room beside weston's output window, for the pointer to come in from
 start_netns
 add_host "$host"
 outer=$DISPLAY # the Xvfb that weston's output window lies in, at 0,0
@@ -29,14 +29,20 @@ wait_for 10 gdbus call --session -d org.freedesktop.DBus -o /org/freedesktop/DBu
   -m org.freedesktop.DBus.GetNameOwner org.kde.StatusNotifierWatcher ||
   fail "the notification area did not start: $(cat "$workdir/sni.log")"
 
+# No panel: nothing of weston's own (its launchers) lies where the pointer goes.
+printf '[core]\nidle-time=0\n[shell]\npanel-position=none\nlocking=false\n' >"$workdir/weston.ini"
 weston --backend=x11-backend.so --use-pixman --xwayland --socket="tarvo-$$" --width=1024 \
-  --height=768 --idle-time=0 --no-config --log="$workdir/weston.log" >/dev/null 2>&1 &
+  --height=768 --config="$workdir/weston.ini" --log="$workdir/weston.log" >/dev/null 2>&1 &
 pids+=($!)
 xwayland_display() { sed -n 's/.*xserver listening on display \(:[0-9]*\).*/\1/p' "$workdir/weston.log"; }
 wait_for 15 test -S "$XDG_RUNTIME_DIR/tarvo-$$" || fail "weston did not start"
 wait_for 15 test -n "$(xwayland_display)" || fail "weston started no XWayland"
 xw=$(xwayland_display)
 on_xw() { DISPLAY=$xw "$@"; }
+# XWayland starts at its first client; its window manager (weston's) must be there
+# before Tarvo reads what the manager supports, as in a running session.
+wait_for 15 on_xw xdpyinfo || fail "XWayland did not start"
+wait_for 15 grep -q "created wm" "$workdir/weston.log" || fail "weston's X window manager did not start"
 
 "${in_netns[@]}" python3 "$root/scripts/serve-web.py" --bind 127.0.0.1 --port 80 \
   >"$workdir/web.log" 2>&1 &
@@ -80,8 +86,11 @@ shows_pages() {
 wait_for 20 shows_pages || fail "the pages did not replace the placeholders"
 echo "both panes show the maker's pages"
 
-# Dragged by the title bar with weston's own pointer: weston moves the window.
+# Dragged by the title bar with weston's own pointer: weston moves the window. The
+# pointer comes into weston's output window from outside, as weston takes it up then.
 x0=$X y0=$Y
+xdotool mousemove 1060 780
+sleep 0.3
 # The press waits for weston to give the window the pointer.
 xdotool mousemove $((x0 + 364)) $((y0 + 236))
 sleep 0.5
