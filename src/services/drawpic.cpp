@@ -247,8 +247,18 @@ bool TrafficGraph::scrollByOrigin(int w, int h, qint16 step) {
     uchar* to = storeAt(HeaderHeight, origin + kept);
     const std::ptrdiff_t from = storeAt(HeaderHeight, m_origin + kept) - to;
     const std::size_t bytes = std::size_t(width - kept) * std::size_t(m_store.depth() / 8);
-    for (int y = HeaderHeight; y < rows; ++y, to += stride)
-        std::memmove(to, to + from, bytes);
+    if (bytes == sizeof(quint64)) {
+        // A step of one 32-bit pixel, every tick: two pixels a row, moved as one word
+        // rather than by a call per row.
+        for (int y = HeaderHeight; y < rows; ++y, to += stride) {
+            quint64 word;
+            std::memcpy(&word, to + from, sizeof word);
+            std::memcpy(to, &word, sizeof word);
+        }
+    } else {
+        for (int y = HeaderHeight; y < rows; ++y, to += stride)
+            std::memmove(to, to + from, bytes);
+    }
     m_origin = origin;
     placeBitmap();
     return true;
