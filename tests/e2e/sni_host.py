@@ -1,37 +1,30 @@
 #!/usr/bin/python3
-"""A notification area over StatusNotifierItem, as KDE Plasma and GNOME's AppIndicator
-extension offer it: the watcher on the session bus with a host registered.
-
-  sni_host.py watch FILE       owns org.kde.StatusNotifierWatcher; each registered item
-                               ("service/path") is written to FILE, one a line
-  sni_host.py activate ITEM    clicks the item (its Activate method)
-"""
+"""A notification area over StatusNotifierItem (as KDE Plasma and GNOME's AppIndicator
+extension offer it): `watch FILE` owns the watcher on the session bus, with a host
+registered, and writes each item ("bus-name/path") to FILE; `activate ITEM` clicks one."""
 import sys
 
 from gi.repository import Gio, GLib
 
 WATCHER = "org.kde.StatusNotifierWatcher"
-INTERFACE = """
-<node><interface name="org.kde.StatusNotifierWatcher">
-  <method name="RegisterStatusNotifierItem"><arg type="s" direction="in"/></method>
-  <method name="RegisterStatusNotifierHost"><arg type="s" direction="in"/></method>
-  <property name="RegisteredStatusNotifierItems" type="as" access="read"/>
-  <property name="IsStatusNotifierHostRegistered" type="b" access="read"/>
-  <property name="ProtocolVersion" type="i" access="read"/>
-  <signal name="StatusNotifierItemRegistered"><arg type="s"/></signal>
-  <signal name="StatusNotifierHostRegistered"/>
+XML = f"""<node><interface name="{WATCHER}">
+<method name="RegisterStatusNotifierItem"><arg type="s" direction="in"/></method>
+<method name="RegisterStatusNotifierHost"><arg type="s" direction="in"/></method>
+<property name="RegisteredStatusNotifierItems" type="as" access="read"/>
+<property name="IsStatusNotifierHostRegistered" type="b" access="read"/>
+<property name="ProtocolVersion" type="i" access="read"/>
+<signal name="StatusNotifierItemRegistered"><arg type="s"/></signal>
 </interface></node>"""
 
 
 def watch(path):
-    bus = Gio.bus_get_sync(Gio.BusType.SESSION)
-    items = []
+    bus, items = Gio.bus_get_sync(Gio.BusType.SESSION), []
 
     def call(connection, sender, _path, _iface, method, args, invocation):
         if method == "RegisterStatusNotifierItem":
-            # An item names its bus name, or only its object path (its sender is the name).
+            # An item gives its bus name, or only its path (its sender is the name).
             name = args.unpack()[0]
-            item = f"{sender}{name}" if name.startswith("/") else f"{name}/StatusNotifierItem"
+            item = sender + name if name.startswith("/") else name + "/StatusNotifierItem"
             items.append(item)
             with open(path, "a") as out:
                 out.write(item + "\n")
@@ -44,17 +37,17 @@ def watch(path):
                 "IsStatusNotifierHostRegistered": GLib.Variant("b", True),
                 "ProtocolVersion": GLib.Variant("i", 0)}[name]
 
-    info = Gio.DBusNodeInfo.new_for_xml(INTERFACE).interfaces[0]
-    bus.register_object("/StatusNotifierWatcher", info, call, get, None)
+    interface = Gio.DBusNodeInfo.new_for_xml(XML).interfaces[0]
+    bus.register_object("/StatusNotifierWatcher", interface, call, get, None)
     Gio.bus_own_name_on_connection(bus, WATCHER, Gio.BusNameOwnerFlags.NONE, None, None)
     GLib.MainLoop().run()
 
 
 def activate(item):
     service, _, path = item.partition("/")
-    bus = Gio.bus_get_sync(Gio.BusType.SESSION)
-    bus.call_sync(service, "/" + path, "org.kde.StatusNotifierItem", "Activate",
-                  GLib.Variant("(ii)", (0, 0)), None, Gio.DBusCallFlags.NONE, 5000, None)
+    Gio.bus_get_sync(Gio.BusType.SESSION).call_sync(
+        service, "/" + path, "org.kde.StatusNotifierItem", "Activate",
+        GLib.Variant("(ii)", (0, 0)), None, Gio.DBusCallFlags.NONE, 5000, None)
 
 
 if __name__ == "__main__":

@@ -15,7 +15,6 @@ command -v weston >/dev/null && command -v Xwayland >/dev/null ||
 start_session 1100x800 # room beside weston's output window, for the pointer to come in from
 start_netns
 add_host "$host"
-outer=$DISPLAY # the Xvfb that weston's output window lies in, at 0,0
 
 # A session bus on a path (an abstract socket would not cross into the namespace), and
 # the notification area on it.
@@ -74,10 +73,6 @@ geometry
 echo "on XWayland (xcb), window ${WIDTH}x${HEIGHT} at $X,$Y"
 
 # Both panes give way to the maker's pages; weston draws them into its output window.
-main_colour() { # FILE X Y W H: the most common colour of a region
-  convert "$1" -crop "$4x$5+$2+$3" +repage -depth 8 -format %c histogram:info:- |
-    sort -rn | sed -n -E '1s/.*\(([0-9]+),([0-9]+),([0-9]+)\).*/\1,\2,\3/p'
-}
 shows_pages() {
   import -window root "$workdir/pages.png"
   [[ "$(main_colour "$workdir/pages.png" $((X + 1)) $((Y + 23)) 724 88)" == "11,61,92" ]] &&
@@ -87,17 +82,11 @@ wait_for 20 shows_pages || fail "the pages did not replace the placeholders"
 echo "both panes show the maker's pages"
 
 # Dragged by the title bar with weston's own pointer: weston moves the window. The
-# pointer comes into weston's output window from outside, as weston takes it up then.
+# pointer comes into weston's output window from outside (weston takes it up then), and
+# the press waits for weston to give the window the pointer.
 x0=$X y0=$Y
-xdotool mousemove 1060 780
-sleep 0.3
-# The press waits for weston to give the window the pointer.
-xdotool mousemove $((x0 + 364)) $((y0 + 236))
-sleep 0.5
-xdotool mousemove $((x0 + 400)) $((y0 + 12))
-sleep 0.3
-xdotool mousedown 1
-sleep 0.3
+xdotool mousemove 1060 780 sleep 0.3 mousemove $((x0 + 364)) $((y0 + 236)) sleep 0.5 \
+  mousemove $((x0 + 400)) $((y0 + 12)) sleep 0.3 mousedown 1 sleep 0.3
 for step in 1 2 3 4 5; do
   xdotool mousemove $((x0 + 400 + step * 20)) $((y0 + 12 + step * 12))
   sleep 0.1
