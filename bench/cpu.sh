@@ -6,7 +6,12 @@
 # they all see the same stream and Tarvo's latency probe stays on this machine. Tarvo is
 # measured with the window shown, then hidden to the tray. For each program: CPU % of one
 # core for itself and for its X server (the extra over that server's idle baseline), the
-# total, and the ratio of the total to the floor's.
+# total, and the ratio of the total to the floor's. Memory: peak RSS (VmHWM) and private
+# dirty memory (smaps_rollup: what the process alone has written, heap and images), at the
+# end of the shown and of the hidden time. Last, each target with pass or fail:
+#   shown: total (program + X server) <= 1.3 x the floor's, median of the windows
+#   hidden: the program itself < 0.02 % of a core
+#   peak RSS < 36 MB; private dirty <= 5 MB (the larger of shown and hidden)
 #
 #   bench/cpu.sh [path/to/tarvo]      (default build/run/src/main/tarvo)
 #
@@ -49,6 +54,7 @@ cpu_ns() {
   echo "$total"
 }
 status_field() { awk -v k="$2:" '$1 == k { print $2 }' "/proc/$1/status"; }
+private_dirty() { awk '$1 == "Private_Dirty:" { print $2 }' "/proc/$1/smaps_rollup"; }
 wakeups() {
   echo $(($(status_field "$1" voluntary_ctxt_switches) + $(status_field "$1" nonvoluntary_ctxt_switches)))
 }
@@ -156,6 +162,8 @@ for n in "${names[@]}"; do
   t0[$n]=${ts[$n,0]}; x0[$n]=${xs[$n,0]}; t1[$n]=${ts[$n,$windows]}; x1[$n]=${xs[$n,$windows]}
 done
 for n in "${names[@]}"; do kill -0 "${app[$n]}" || fail "$n ended while shown"; done
+declare -A dirty_shown dirty_hidden
+for n in "${names[@]}"; do is_tarvo "$n" && dirty_shown[$n]=$(private_dirty "${app[$n]}"); done
 
 if ((perf_seconds > 0)); then
   # Where the time goes, by library (sampled on the CPU clock: hardware counters are not
@@ -198,6 +206,7 @@ for n in "${names[@]}"; do
   t3[$n]=$(snapshot "${app[$n]}"); x3[$n]=$(snapshot "${xvfb[$n]}")
   kill -0 "${app[$n]}" || fail "$n ended while hidden"
   peak[$n]=$(status_field "${app[$n]}" VmHWM)
+  dirty_hidden[$n]=$(private_dirty "${app[$n]}")
 done
 
 extra() { calc "$1 - $2"; }
@@ -223,9 +232,11 @@ for n in "${names[@]}"; do
 done
 for n in "${names[@]}"; do
   is_tarvo "$n" || continue
-  echo "$n peak RSS (VmHWM): $((peak[$n] / 1024)) MB (${peak[$n]} kB)"
+  echo "$n peak RSS (VmHWM): $((peak[$n] / 1024)) MB (${peak[$n]} kB)," \
+    "private dirty: shown ${dirty_shown[$n]} kB, hidden ${dirty_hidden[$n]} kB"
 done
 # Per window: each program's total over the floor's in the same window.
+declare -A median_ratio
 median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 echo
 echo "shown, ratio of the total to the floor's, per window of $(calc "$shown_seconds / $windows") s"
@@ -237,6 +248,23 @@ for n in "${names[@]}"; do
     floor_total=$(calc "$(percent "${ts[floor,$((k - 1))]}" "${ts[floor,$k]}") + $(percent "${xs[floor,$((k - 1))]}" "${xs[floor,$k]}") - ${idle[floor]}")
     ratios+=("$(calc "$mine / ($floor_total > 0 ? $floor_total : 1)")")
   done
-  printf '%-18s median %s   windows %s\n' "$n" "$(printf '%s\n' "${ratios[@]}" | median)" "${ratios[*]}"
+  median_ratio[$n]=$(printf '%s\n' "${ratios[@]}" | median)
+  printf '%-18s median %s   windows %s\n' "$n" "${median_ratio[$n]}" "${ratios[*]}"
 done
 echo "X server idle baselines: $(for n in "${names[@]}"; do printf '%s %s  ' "$n" "${idle[$n]}"; done)"
+
+# The targets, each judged in this run.
+verdict() { awk "BEGIN { exit !($1) }" && echo pass || echo FAIL; }
+echo
+echo "targets"
+for n in "${names[@]}"; do
+  is_tarvo "$n" || continue
+  hs=$(percent "${t2[$n]}" "${t3[$n]}")
+  dirty=$((dirty_shown[$n] > dirty_hidden[$n] ? dirty_shown[$n] : dirty_hidden[$n]))
+  printf '%-18s shown %s x floor (<= 1.3): %s\n' "$n" "${median_ratio[$n]}" \
+    "$(verdict "${median_ratio[$n]} <= 1.3")"
+  printf '%-18s hidden %s %% (< 0.02): %s\n' "$n" "$hs" "$(verdict "$hs < 0.02")"
+  printf '%-18s peak RSS %s kB (< 36 MB): %s\n' "$n" "${peak[$n]}" \
+    "$(verdict "${peak[$n]} < 36 * 1024")"
+  printf '%-18s private dirty %s kB (<= 5 MB): %s\n' "$n" "$dirty" "$(verdict "$dirty <= 5 * 1024")"
+done

@@ -7,7 +7,8 @@
 #   bench/framecost.sh path/to/tarvo [path/to/other/tarvo ...]
 #
 # SETTLE_SECONDS (start-up under valgrind, not measured, default 25), SECONDS_MEASURED
-# (default 15), RATE_KB (default 60). Needs root, for the network namespace.
+# (default 15), RATE_KB (default 60). KEEP=DIR keeps each profile there (callgrind.N, for
+# callgrind_annotate). Needs root, for the network namespace.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 settle_seconds=${SETTLE_SECONDS:-25}
@@ -49,4 +50,5 @@ for i in $(seq 1 $#); do
   # The dump taken on request is the numbered file; the final one is written at exit.
   out=$(ls "$workdir"/callgrind."$i".* 2>/dev/null | head -n 1)
   python3 "$root/bench/callgrind_split.py" "${out:-$workdir/callgrind.$i}"
+  [[ -z "${KEEP:-}" ]] || { mkdir -p "$KEEP"; cp "${out:-$workdir/callgrind.$i}" "$KEEP/callgrind.$i"; }
 done

@@ -13,6 +13,9 @@ packages=(
   xvfb xauth trayer xdotool imagemagick x11-utils
   desktop-file-utils
   at-spi2-core dbus gir1.2-atspi-2.0 python3-gi
+  # a Wayland session for the end-to-end test: weston with XWayland, and Qt's Wayland
+  # plugin, which Qt would pick there unless Tarvo chose XWayland itself
+  weston xwayland qt6-wayland libglib2.0-bin
   libxcb1-dev
   debhelper dpkg-dev lintian appstream  # the Debian package and its checks
   "$@"

@@ -5,6 +5,7 @@
 #include "forms/yield.h"
 
 #include <QTimerEvent>
+#include <QVarLengthArray>
 
 #include <algorithm>
 
@@ -48,8 +49,8 @@ void TickSource::stop(Timer* timer) {
 
 void TickSource::deliver(qint64 tick) {
     // Taken first: handlers may start and stop timers, and a yield inside one may
-    // deliver the next tick before this one is done.
-    std::vector<QPointer<Timer>> due;
+    // deliver the next tick before this one is done. On the stack: this runs every tick.
+    QVarLengthArray<QPointer<Timer>, 8> due;
     for (Entry& e : m_entries) {
         if (!e.timer || e.due > tick)
             continue;

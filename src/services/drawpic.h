@@ -74,6 +74,8 @@ private:
     // copy gives the same pixels (a step below one, rows left unscrolled).
     bool scrollByOrigin(int w, int h, qint16 step);
     void placeBitmap();
+    // The bitmap placed at the current origin, for drawing on it or reading it whole.
+    QImage& bitmapView();
     void syncHeader();
     void compact();
     uchar* storeAt(int row, int column);
@@ -83,7 +85,8 @@ private:
 
     bool m_initialised = false;
     QImage m_store;         // the bitmap's pixels, with room for its origin to move right
-    QImage m_bitmap;        // the bitmap: a view onto the store from m_origin
+    QImage m_bitmap;        // the bitmap: a view onto the store from m_bitmapOrigin
+    int m_bitmapOrigin = 0; // where m_bitmap was placed; scrolls move m_origin only
     int m_origin = 0;       // store column of the bitmap's column 0
     int m_headerOrigin = 0; // where the header rows are, behind m_origin until needed
     int m_room = 0;         // how far the origin may move before the bitmap moves back

@@ -11,12 +11,6 @@ start_session
 start_netns
 add_host "$host"
 
-# The most common colour of a region of a screenshot: "r,g,b".
-main_colour() { # FILE X Y W H
-  convert "$1" -crop "$4x$5+$2+$3" +repage -depth 8 -format %c histogram:info:- |
-    sort -rn | sed -n -E '1s/.*\(([0-9]+),([0-9]+),([0-9]+)\).*/\1,\2,\3/p'
-}
-
 # The number of bands of rows holding anything but the background colour.
 ink_bands() { # FILE X Y W H R,G,B
   convert "$1" -crop "$4x$5+$2+$3" +repage -depth 8 txt:- | python3 -c '

@@ -120,6 +120,12 @@ gauge_fill() {
     awk -F'[(),]' 'NR > 1 && $4 - $5 > 40 { n = $1 + 1 } END { print n + 0 }'
 }
 
+# main_colour FILE X Y W H: the most common colour of a region of a screenshot, "r,g,b".
+main_colour() {
+  convert "$1" -crop "$4x$5+$2+$3" +repage -depth 8 -format %c histogram:info:- |
+    sort -rn | sed -n -E '1s/.*\(([0-9]+),([0-9]+),([0-9]+)\).*/\1,\2,\3/p'
+}
+
 visible_window() { xdotool search --onlyvisible --name "^$1\$" | head -n 1; }
 
 # The program's icon docked in the notification area: a small window named after it.

@@ -1,11 +1,36 @@
 #include "platform/application.h"
 
+#include "platform/linux/sessionplatform.h"
+
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QtGlobal>
 
 namespace tarvo::platform {
 
+namespace {
+
+bool platformChosenHere = false;
+
+// The plugin is loaded by now; programs started later (the browser a link opens) get
+// the session's own choice back.
+void forgetPlatformChoice() {
+    if (platformChosenHere)
+        qunsetenv("QT_QPA_PLATFORM");
+}
+
+} // namespace
+
+Q_COREAPP_STARTUP_FUNCTION(forgetPlatformChoice)
+
 void prepareApplication() {
+    const QByteArray platform =
+        platformForSession({qgetenv("WAYLAND_DISPLAY"), qgetenv("XDG_SESSION_TYPE"),
+                            qgetenv("DISPLAY"), qgetenv("QT_QPA_PLATFORM")});
+    if (!platform.isEmpty()) {
+        qputenv("QT_QPA_PLATFORM", platform);
+        platformChosenHere = true;
+    }
     // The window changes in small strips many times a second (the graph scrolls by one
     // pixel per tick). Through X shared memory each such update makes the next paint of
     // the same strip wait for a round trip to the server; plain requests carry the few

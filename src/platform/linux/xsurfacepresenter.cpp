@@ -25,6 +25,16 @@ xcb_connection_t* qtConnection() {
     return x11 ? x11->connection() : nullptr;
 }
 
+// Whether region covers all of rect. Most frames only a strip inside rect is dirty: its
+// bounds tell, without building and subtracting regions every frame.
+bool coveredBy(const QRegion& region, const QRect& rect) {
+    if (!region.boundingRect().contains(rect))
+        return false;
+    if (region.rectCount() == 1)
+        return true;
+    return QRegion(rect).subtracted(region).isEmpty();
+}
+
 } // namespace
 
 XSurfacePresenter::XSurfacePresenter(XLink& link, QWidget& widget, const forms::Surface& surface)
@@ -96,7 +106,7 @@ void XSurfacePresenter::send() {
         const QRect& r = scroll->rect;
         // The window's own pixels hold the image only where nothing covers them; else
         // the moved area goes up as an image. A scroll repainted anyway is not copied.
-        if (m_unobscured && !QRegion(r).subtracted(dirty).isEmpty()) {
+        if (m_unobscured && !coveredBy(dirty, r)) {
             const int width = r.width() - std::abs(scroll->dx);
             const int height = r.height() - std::abs(scroll->dy);
             xcb_copy_area(
