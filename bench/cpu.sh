@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # CPU and memory of the running program against the floor of its pixel work, side by side
 # in one run: Tarvo, and floor.c (a bare xcb client doing Tarvo's per-frame pixel work at
-# 64 Hz), each on an Xvfb of its own, while one paced loopback stream (tests/e2e/
-# steady_http.py) animates the gauges. Every program runs in one network namespace, so
-# they all see the same stream and Tarvo's latency probe stays on this machine. Tarvo is
+# 64 Hz), each on an Xvfb of its own, while one paced stream (tests/e2e/steady_http.py)
+# from the namespace's network across its veth animates the gauges. Every program runs in
+# one network namespace, so they all see the same stream and Tarvo's latency probe stays on this machine. Tarvo is
 # measured with the window shown, then hidden to the tray. For each program: CPU % of one
 # core for itself and for its X server (the extra over that server's idle baseline), the
 # total, and the ratio of the total to the floor's. Memory: peak RSS (VmHWM) and private
@@ -121,7 +121,7 @@ for n in "${names[@]}"; do b0[$n]=$(snapshot "${xvfb[$n]}"); done
 sleep "$baseline_seconds"
 for n in "${names[@]}"; do b1[$n]=$(snapshot "${xvfb[$n]}"); idle[$n]=$(percent "${b0[$n]}" "${b1[$n]}"); done
 
-# A local HTTP server streaming at a steady rate, bound to loopback, ended by time.
+# A local HTTP server in the namespace's network streaming at a steady rate, ended by time.
 total=$((settle_seconds + shown_seconds + hidden_seconds + perf_seconds + 30))
 start_stream_server "$((total + 30))"
 
@@ -145,12 +145,12 @@ for n in "${names[@]}"; do
 done
 
 "${in_netns[@]}" curl -s -o /dev/null --max-time "$total" \
-  "http://127.0.0.1:$port/stream?rate=$((rate_kb * 1024))&seconds=$total" &
+  "http://$stream_host:$port/stream?rate=$((rate_kb * 1024))&seconds=$total" &
 pids+=($!)
 sleep "$settle_seconds"
 
 declare -A t0 t1 x0 x1 t2 t3 x2 x3 peak
-echo "shown, loopback stream at $rate_kb KB/s: ${shown_seconds} s"
+echo "shown, stream at $rate_kb KB/s: ${shown_seconds} s"
 # The shown time is cut into windows: a burst of other work on this shared machine
 # spoils one window's ratio, not the median of them.
 declare -A ts xs

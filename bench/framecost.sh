@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Instructions per frame (1/64 s tick) of Tarvo, split by part and by library, from a
-# callgrind profile of the shown window under a paced loopback stream (hardware counters
-# are not available to perf on every machine; callgrind counts the same everywhere).
+# callgrind profile of the shown window under a paced stream across the namespace's veth
+# (hardware counters are not available to perf on every machine; callgrind counts the
+# same everywhere).
 # Each build runs on its own Xvfb, side by side, in one network namespace.
 #
 #   bench/framecost.sh path/to/tarvo [path/to/other/tarvo ...]
@@ -37,7 +38,7 @@ for i in $(seq 1 $#); do
   pids+=($!)
 done
 "${in_netns[@]}" curl -s -o /dev/null --max-time "$total" \
-  "http://127.0.0.1:$port/stream?rate=$((rate_kb * 1024))&seconds=$total" &
+  "http://$stream_host:$port/stream?rate=$((rate_kb * 1024))&seconds=$total" &
 pids+=($!)
 sleep "$settle_seconds"
 for pid in "${apps[@]}"; do callgrind_control -i on "$pid" >/dev/null 2>&1; done
