@@ -24,7 +24,8 @@
 // The interface table from rtnetlink: one RTM_GETLINK dump per call, written in the
 // system table's byte layout (4-byte row count, 860-byte rows). Counters are the kernel's
 // 64-bit counters taken modulo 2^32, as the 32-bit table wraps them; the octet counters
-// are also handed over whole (octets64).
+// are also handed over whole (octets64), with each link's role from its attributes
+// (linkrole.h) and, when asked, whether it carries a default route.
 
 namespace tarvo::platform {
 
