@@ -23,7 +23,8 @@ NetlinkSocket::NetlinkSocket() {
     // The kernel answers at once; the time-out only guards against a dump that never ends.
     const timeval timeout{1, 0};
     ::setsockopt(m_fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
-    m_buffer.resize(ReceiveBytes);
+    // Not cleared: only the pages an answer fills ever become resident.
+    m_buffer = std::make_unique_for_overwrite<std::byte[]>(ReceiveBytes);
 }
 
 NetlinkSocket::~NetlinkSocket() {
@@ -59,7 +60,7 @@ bool NetlinkSocket::dump(std::uint16_t type, const void* body, std::size_t bodyL
 
     bool ok = true;
     for (;;) {
-        iovec part{m_buffer.data(), m_buffer.size()};
+        iovec part{m_buffer.get(), ReceiveBytes};
         msghdr message{};
         message.msg_iov = &part;
         message.msg_iovlen = 1;
@@ -73,7 +74,7 @@ bool NetlinkSocket::dump(std::uint16_t type, const void* body, std::size_t bodyL
             return false;
 
         int remaining = int(received);
-        for (auto* answer = reinterpret_cast<const nlmsghdr*>(m_buffer.data());
+        for (auto* answer = reinterpret_cast<const nlmsghdr*>(m_buffer.get());
              NLMSG_OK(answer, remaining); answer = NLMSG_NEXT(answer, remaining)) {
             // Answers to an earlier, abandoned request are left behind.
             if (answer->nlmsg_seq != sequence)

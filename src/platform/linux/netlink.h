@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace tarvo::platform::linux_ {
@@ -36,7 +37,7 @@ public:
 private:
     int m_fd = -1;
     std::uint32_t m_sequence = 0;
-    std::vector<std::byte> m_buffer;
+    std::unique_ptr<std::byte[]> m_buffer;
 };
 
 // Walks the attributes that follow a family header of `headerLength` bytes in `message`.
