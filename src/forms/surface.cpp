@@ -49,17 +49,23 @@ Surface::Surface(QSize pixels)
 }
 
 void Surface::resize(QSize pixels) {
+    settle();
     if (pixels.width() < 0 || pixels.height() < 0)
         pixels = QSize(0, 0);
     if (pixels == m_image.size() || (m_image.isNull() && pixels.isEmpty()))
         return;
     const QImage old = m_image;
-    m_image = makeImage(pixels);
+    // A surface that shows only its background picture holds nothing to keep.
+    const bool oldPlain = showsPictureInPlace();
     m_store.reset();
     m_origin = 0;
+    if (!showPictureInPlace(pixels)) {
+        m_image = makeImage(pixels);
+        paintBackground(m_image.rect());
+    }
     m_wholeRegion = QRegion(m_image.rect());
-    paintBackground(m_image.rect());
-    gdi::bitBlt(m_image, QPoint(0, 0), old, {0, 0, old.width(), old.height()});
+    if (!oldPlain)
+        gdi::bitBlt(m_image, QPoint(0, 0), old, {0, 0, old.width(), old.height()});
     m_dirty = QRegion();
     m_scroll.reset();
     markAllDirty();
@@ -85,13 +91,16 @@ void Surface::setForeColor(OleColor colour) {
 }
 
 void Surface::cls() {
-    paintBackground(m_image.rect());
+    settle();
+    if (!showPictureInPlace(m_image.size()))
+        paintBackground(m_image.rect());
     m_currentX = 0;
     m_currentY = 0;
     markAllDirty();
 }
 
 void Surface::print(const QString& text) {
+    settle();
     const QFontMetrics metrics(m_qfont, &m_image);
     const int lineHeight = metrics.height();
     const int ascent = metrics.ascent();
@@ -140,11 +149,13 @@ double Surface::textHeight(const QString& text) const {
 }
 
 void Surface::line(QPoint from, QPoint to, OleColor colour) {
+    settle();
     gdi::line(m_image, from, to, gdi::Pen{toQColor(colour), 1});
     markDirty(QRect(from, to).normalized());
 }
 
 void Surface::paintPicture(const Picture& picture, QPoint dest, const QRect& src) {
+    settle();
     if (isEmpty(picture) || src.isEmpty())
         return;
     gdi::alphaBlt(m_image, dest, picture->image(), gdi::fromQRect(src));
@@ -218,6 +229,7 @@ void Surface::scroll(const QRect& rect, int dx, int dy, Uncovered uncovered) {
         r.width() == m_image.width()) {
         scrollByOrigin(r, -dx, uncovered);
     } else if (const QRect to = r.translated(dx, dy).intersected(r); !to.isEmpty()) {
+        settle();
         const QRect from = to.translated(-dx, -dy);
         const qsizetype pixel = m_image.depth() / 8;
         const std::size_t bytes = std::size_t(to.width() * pixel);
@@ -232,36 +244,63 @@ void Surface::scroll(const QRect& rect, int dx, int dy, Uncovered uncovered) {
 }
 
 void Surface::scrollByOrigin(const QRect& r, int step, Uncovered uncovered) {
+    if (r.top() != m_bandTop || r.bottom() != m_bandBottom)
+        settle();
     // Raw moves in the store must not show through a copy someone holds, nor miss an
     // image that a write while shared has detached from it: start a store of its own.
-    if (!m_store || !m_image.isDetached() || m_image.constBits() != storeAt(0, m_origin))
+    if (!m_store || !m_image.isDetached() || m_image.constBits() != storeAt(0, m_origin)) {
+        settle();
         adoptStore();
+    }
     const int w = m_image.width();
     const qsizetype pixel = m_store->depth() / 8;
+    const auto outsideBand = [&](int y) { return y < r.top() || y > r.bottom(); };
     if (m_origin + step > m_store->width() - w) {
-        // Out of room: the image moves back to the store's start.
-        for (int y = 0; y < m_store->height(); ++y)
-            std::memmove(storeAt(y, 0), storeAt(y, m_origin), std::size_t(w * pixel));
+        // Out of room: every row moves back to the store's start from where it is.
+        for (int y = 0; y < m_store->height(); ++y) {
+            const int from = m_lagging && outsideBand(y) ? m_keptOrigin : m_origin;
+            std::memmove(storeAt(y, 0), storeAt(y, from), std::size_t(w * pixel));
+        }
         m_origin = 0;
+        m_keptOrigin = 0;
     }
-    // Rows outside the rect stay where they are in the moved view; the columns the move
+    // The rows outside the rect stay where they are in the store; the columns the move
     // uncovers come from beyond the old view and take their old pixels when kept.
+    if (!m_lagging && (r.top() > 0 || r.bottom() < m_store->height() - 1)) {
+        m_lagging = true;
+        m_keptOrigin = m_origin;
+        m_bandTop = r.top();
+        m_bandBottom = r.bottom();
+    }
     const qsizetype stride = m_store->bytesPerLine();
     uchar* const view = storeAt(0, m_origin);
-    const int height = m_store->height();
-    const auto keepRows = [&](int from, int to) {
-        for (int y = from; y < to; ++y)
-            std::memmove(view + y * stride + step * pixel, view + y * stride,
-                         std::size_t(w * pixel));
-    };
-    keepRows(0, r.top());
-    keepRows(r.bottom() + 1, height);
     if (uncovered == Uncovered::Kept)
         for (int y = r.top(); y <= r.bottom(); ++y)
             std::memmove(view + y * stride + w * pixel, view + y * stride + (w - step) * pixel,
                          std::size_t(step * pixel));
     m_origin += step;
     placeView();
+}
+
+void Surface::settleRows() const {
+    m_lagging = false;
+    const std::size_t bytes = std::size_t(m_image.width()) * std::size_t(m_store->depth() / 8);
+    for (int y = 0; y < m_store->height(); ++y)
+        if (y < m_bandTop || y > m_bandBottom)
+            std::memmove(storeAt(y, m_origin), storeAt(y, m_keptOrigin), bytes);
+}
+
+QImage& Surface::imageOf(const QRect& area) {
+    // A write to a shared image copies it, rows that lag behind included: settle first.
+    if (area.top() < m_bandTop || area.bottom() > m_bandBottom || !m_image.isDetached())
+        settle();
+    return m_image;
+}
+
+const QImage& Surface::imageOf(const QRect& area) const {
+    if (area.top() < m_bandTop || area.bottom() > m_bandBottom)
+        settle();
+    return m_image;
 }
 
 void Surface::adoptStore() {
@@ -314,6 +353,28 @@ void Surface::setPresenter(std::function<void(const QRegion&)> presenter) {
 
 void Surface::setScrollPresenter(std::function<void(const QRect&, int, int)> presenter) {
     m_scrollPresenter = std::move(presenter);
+}
+
+bool Surface::showPictureInPlace(QSize pixels) {
+    if (isEmpty(m_picture) || pixels.isEmpty())
+        return false;
+    const QImage& picture = m_picture->image();
+    if (picture.format() != SurfaceFormat || picture.width() < pixels.width() ||
+        picture.height() < pixels.height())
+        return false;
+    // A read-only view: the first write through image() copies the pixels out, so the
+    // picture itself never changes.
+    QImage view(
+        picture.constBits(), pixels.width(), pixels.height(), picture.bytesPerLine(),
+        SurfaceFormat, [](void* info) { delete static_cast<Picture*>(info); },
+        new Picture(m_picture));
+    m_image = std::move(view);
+    return true;
+}
+
+bool Surface::showsPictureInPlace() const {
+    return !isEmpty(m_picture) && !m_image.isNull() &&
+           m_image.constBits() == m_picture->image().constBits();
 }
 
 void Surface::paintBackground(const QRect& area) {

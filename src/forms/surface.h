@@ -55,9 +55,20 @@ public:
     // Copies the part src of the picture to dest, cut, not scaled.
     void paintPicture(const Picture& picture, QPoint dest, const QRect& src);
 
-    // Direct access for the device-context primitives; mark what they changed.
-    QImage& image() { return m_image; }
-    const QImage& image() const { return m_image; }
+    // Direct access for the device-context primitives; mark what they changed. Asked for
+    // again after a scroll: the rows outside the scrolled band follow only when asked.
+    QImage& image() {
+        settle();
+        return m_image;
+    }
+    const QImage& image() const {
+        settle();
+        return m_image;
+    }
+    // The same image for reading or drawing inside area only: rows outside it may still
+    // wait to follow the scrolls of a band (see scroll), which costs nothing until read.
+    QImage& imageOf(const QRect& area);
+    const QImage& imageOf(const QRect& area) const;
     QFont qfont() const;
     void markDirty(const QRect& rect);
     void markAllDirty();
@@ -72,7 +83,8 @@ public:
     };
     // Moves the pixels of rect by dx, dy and marks the move as markScrolled does. A
     // leftward scroll across the whole width moves where the image starts in a wider
-    // store instead of the pixels, so a scrolling graph costs its new strip, not its area.
+    // store instead of the pixels, so a scrolling graph costs its new strip, not its area;
+    // the rows above and below the band follow only when something reads or draws them.
     void scroll(const QRect& rect, int dx, int dy, Uncovered uncovered = Uncovered::Kept);
     // Counts every change marked on the surface, so that a routine that presents its own
     // drawing incrementally can tell whether anyone else drew in between.
@@ -86,8 +98,17 @@ public:
 
 private:
     void paintBackground(const QRect& area);
+    // An opaque background picture at least as large as the surface is shown from its
+    // own pixels until something draws: a placeholder that never changes holds no copy.
+    bool showPictureInPlace(QSize pixels);
+    bool showsPictureInPlace() const;
     void scrollByOrigin(const QRect& rect, int step, Uncovered uncovered);
     void adoptStore();
+    void settle() const {
+        if (m_lagging)
+            settleRows();
+    }
+    void settleRows() const;
     void placeView();
     uchar* storeAt(int row, int column) const;
 
@@ -102,6 +123,12 @@ private:
     // column m_origin; the store is shared with copies of the view that callers hold.
     std::shared_ptr<QImage> m_store;
     int m_origin = 0;
+    // While lagging, the rows outside the band [m_bandTop, m_bandBottom] that scrolls
+    // move are still at store column m_keptOrigin.
+    mutable bool m_lagging = false;
+    int m_keptOrigin = 0;
+    int m_bandTop = 0;
+    int m_bandBottom = -1;
     OleColor m_backColor = syscolour::ButtonFace;
     OleColor m_foreColor = syscolour::ButtonText;
     Picture m_picture;

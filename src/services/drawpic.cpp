@@ -219,9 +219,10 @@ void TrafficGraph::scrollAndShow(forms::Surface& pic, qint16 step, bool drew) {
         if (drew)
             from = std::clamp(m_drawnFrom - int(step), 0, from);
         // Straight from the store: the bitmap's view is placed again only to draw on it.
-        gdi::bitBlt(pic.image(), {from, HeaderHeight}, m_store,
+        const QRect strip(from, HeaderHeight, w - from, shownBottom - HeaderHeight);
+        gdi::bitBlt(pic.imageOf(strip), strip.topLeft(), m_store,
                     gdi::Rect{m_origin + from, HeaderHeight, m_origin + w, shownBottom});
-        pic.markDirty(QRect(from, HeaderHeight, w - from, shownBottom - HeaderHeight));
+        pic.markDirty(strip);
     } else {
         gdi::bitBlt(pic.image(), {0, HeaderHeight}, bitmapView(),
                     gdi::Rect{0, HeaderHeight, w, shownBottom});

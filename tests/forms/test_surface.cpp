@@ -214,6 +214,23 @@ private slots:
         surface.line(QPoint(0, 0), QPoint(5, 5), Blue);
     }
 
+    void opaquePictureIsShownInPlaceUntilDrawnOn() {
+        const Picture picture = patternPicture(30, 20);
+        const QImage before = picture->image().copy();
+        Surface surface(QSize(10, 10));
+        surface.setPicture(picture);
+        surface.resize(QSize(25, 18));
+        QCOMPARE(surface.image().constBits(), picture->image().constBits());
+        surface.print(QStringLiteral("WW"));
+        surface.line(QPoint(0, 17), QPoint(24, 17), Red);
+        QCOMPARE(picture->image(), before);
+        QVERIFY(surface.image().copy(0, 0, 25, 17) != before.copy(0, 0, 25, 17));
+        surface.resize(QSize(40, 30)); // what was drawn stays; beyond the picture, the back colour
+        QCOMPARE(surface.image().pixelColor(3, 17), QColor(Qt::red));
+        QCOMPARE(surface.image().pixelColor(24, 0), before.pixelColor(24, 0));
+        QCOMPARE(surface.image().pixelColor(35, 25), toQColor(syscolour::ButtonFace));
+    }
+
     void widgetShowsTheRetainedImage() {
         SurfaceWidget widget;
         widget.resize(30, 20);

@@ -127,7 +127,7 @@ void XSurfacePresenter::send() {
 
 void XSurfacePresenter::putImage(const QRect& rect) {
     QImage converted;
-    const QImage* image = &m_surface.image();
+    const QImage* image = &m_surface.imageOf(rect);
     if (image->depth() != 32) {
         converted = image->convertToFormat(QImage::Format_RGB32);
         image = &converted;
@@ -168,7 +168,7 @@ void XSurfacePresenter::putImage(const QRect& rect) {
 
 void XSurfacePresenter::sendAll() {
     m_scroll.reset();
-    m_dirty = QRegion(m_surface.image().rect());
+    m_dirty = QRegion(QRect(QPoint(0, 0), m_surface.size()));
     forms::requestFrameEnd();
 }
 

@@ -118,9 +118,10 @@ void TestXPresenter::scrollFrame(int dx, int seed, bool twice) {
         const QRect header((seed * 7) % 150, 2, 6, 5);
         const QRect inside((seed * 11) % 140, 40, 5, 5);
         for (const QRect& r : {header, inside}) {
+            QImage& drawn = surface.image(); // after a scroll, the rows around it follow now
             for (int y = r.top(); y <= r.bottom(); ++y)
                 for (int x = r.left(); x <= r.right(); ++x)
-                    image.setPixel(x, y, pattern(x, y, seed + 1000));
+                    drawn.setPixel(x, y, pattern(x, y, seed + 1000));
             surface.markDirty(r);
         }
         surface.refresh();
