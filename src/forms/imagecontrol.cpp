@@ -24,7 +24,7 @@ void ImageControl::paintEvent(QPaintEvent*) {
         const int side = std::min(width(), height());
         m_picture->icon().paint(&painter, QRect(0, 0, side, side), Qt::AlignLeft | Qt::AlignTop);
     } else {
-        painter.drawImage(QPoint(0, 0), m_picture->image());
+        painter.drawImage(QPoint(0, 0), m_picture->pixels());
     }
 }
 

@@ -1,5 +1,7 @@
 #include "forms/picture.h"
 
+#include "forms/palette.h"
+
 #include "runtime/units.h"
 
 #include <QFileInfo>
@@ -36,11 +38,22 @@ qint64 area(QSize size) {
 
 PictureObject::PictureObject(PictureType type, QImage image, QIcon icon, QString source)
     : m_type(type)
-    , m_image(std::move(image))
     , m_icon(std::move(icon))
     , m_source(std::move(source)) {
     if (m_type != PictureType::None)
         m_handle = nextHandle();
+    if (m_type == PictureType::Bitmap)
+        m_palette = toPalette(image);
+    if (m_palette.isNull())
+        m_image = std::move(image);
+}
+
+const QImage& PictureObject::image() const {
+    if (m_image.isNull() && !m_palette.isNull()) {
+        m_image = m_palette.convertToFormat(QImage::Format_RGB32);
+        m_palette = QImage();
+    }
+    return m_image;
 }
 
 Picture PictureObject::none() {
@@ -122,7 +135,7 @@ QSize PictureObject::sizeHimetric() const {
 }
 
 QSize PictureObject::sizePixels() const {
-    return m_type == PictureType::None ? QSize(0, 0) : m_image.size();
+    return m_type == PictureType::None ? QSize(0, 0) : pixels().size();
 }
 
 bool isEmpty(const Picture& picture) {

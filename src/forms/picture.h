@@ -32,7 +32,11 @@ public:
     QSize sizeHimetric() const;
     QSize sizePixels() const;
     // Bitmaps: the image; icons: the largest image of the icon; none: a null image.
-    const QImage& image() const { return m_image; }
+    const QImage& image() const;
+    // The pixels as held: image(), or, for a bitmap of few colours that nothing has yet
+    // asked image() of, the same pixels as a palette image, a quarter of the memory or
+    // less. For showing and for QPainter, which take either.
+    const QImage& pixels() const { return m_image.isNull() ? m_palette : m_image; }
     const QIcon& icon() const { return m_icon; }
     // The resource path the picture came from, used when it is stored in a property bag.
     const QString& source() const { return m_source; }
@@ -42,7 +46,10 @@ public:
 
 private:
     PictureType m_type;
-    QImage m_image;
+    // One of the two is set; image() turns the palette form into the image for good.
+    // Pictures belong to the GUI thread.
+    mutable QImage m_image;
+    mutable QImage m_palette;
     QIcon m_icon;
     QString m_source;
     quintptr m_handle = 0; // from a counter, so a freed picture's identity is never reused

@@ -1,5 +1,7 @@
 #include "forms/surface.h"
 
+#include "forms/palette.h"
+
 #include <QFontMetrics>
 #include <QFontMetricsF>
 #include <QPainter>
@@ -54,9 +56,11 @@ void Surface::resize(QSize pixels) {
         pixels = QSize(0, 0);
     if (pixels == m_image.size() || (m_image.isNull() && pixels.isEmpty()))
         return;
-    const QImage old = m_image;
     // A surface that shows only its background picture holds nothing to keep.
     const bool oldPlain = showsPictureInPlace();
+    if (!oldPlain)
+        unpack();
+    const QImage old = m_image;
     m_store.reset();
     m_origin = 0;
     if (!showPictureInPlace(pixels)) {
@@ -91,7 +95,7 @@ void Surface::setForeColor(OleColor colour) {
 }
 
 void Surface::cls() {
-    settle();
+    prepareToDraw();
     if (!showPictureInPlace(m_image.size()))
         paintBackground(m_image.rect());
     m_currentX = 0;
@@ -100,7 +104,7 @@ void Surface::cls() {
 }
 
 void Surface::print(const QString& text) {
-    settle();
+    prepareToDraw();
     const QFontMetrics metrics(m_qfont, &m_image);
     const int lineHeight = metrics.height();
     const int ascent = metrics.ascent();
@@ -149,13 +153,13 @@ double Surface::textHeight(const QString& text) const {
 }
 
 void Surface::line(QPoint from, QPoint to, OleColor colour) {
-    settle();
+    prepareToDraw();
     gdi::line(m_image, from, to, gdi::Pen{toQColor(colour), 1});
     markDirty(QRect(from, to).normalized());
 }
 
 void Surface::paintPicture(const Picture& picture, QPoint dest, const QRect& src) {
-    settle();
+    prepareToDraw();
     if (isEmpty(picture) || src.isEmpty())
         return;
     gdi::alphaBlt(m_image, dest, picture->image(), gdi::fromQRect(src));
@@ -225,11 +229,12 @@ void Surface::scroll(const QRect& rect, int dx, int dy, Uncovered uncovered) {
     const QRect r = rect.intersected(m_image.rect());
     if (r.isEmpty() || (dx == 0 && dy == 0))
         return;
+    unpack();
     if (dy == 0 && dx < 0 && -dx <= storeRoom(m_image.width()) && r.left() == 0 &&
         r.width() == m_image.width()) {
         scrollByOrigin(r, -dx, uncovered);
     } else if (const QRect to = r.translated(dx, dy).intersected(r); !to.isEmpty()) {
-        settle();
+        prepareToDraw();
         const QRect from = to.translated(-dx, -dy);
         const qsizetype pixel = m_image.depth() / 8;
         const std::size_t bytes = std::size_t(to.width() * pixel);
@@ -294,6 +299,7 @@ QImage& Surface::imageOf(const QRect& area) {
     // A write to a shared image copies it, rows that lag behind included: settle first.
     if (area.top() < m_bandTop || area.bottom() > m_bandBottom || !m_image.isDetached())
         settle();
+    unpack();
     return m_image;
 }
 
@@ -345,6 +351,30 @@ void Surface::refresh() {
         m_scrollPresenter(scroll->rect, scroll->dx, scroll->dy);
     if (m_presenter && !dirty.isEmpty())
         m_presenter(dirty);
+    if (m_keptCompact)
+        pack();
+}
+
+void Surface::setKeptCompact(bool compact) {
+    m_keptCompact = compact;
+    if (compact)
+        pack();
+    else
+        unpack();
+}
+
+void Surface::unpack() {
+    if (!m_image.isNull() && m_image.format() != SurfaceFormat)
+        m_image = m_image.convertToFormat(SurfaceFormat);
+}
+
+void Surface::pack() {
+    // A scrolling surface or one that shows a picture in place is left as it is.
+    if (m_image.isNull() || m_image.format() != SurfaceFormat || m_store ||
+        showsPictureInPlace())
+        return;
+    if (QImage packed = toPalette(m_image); !packed.isNull())
+        m_image = std::move(packed);
 }
 
 void Surface::setPresenter(std::function<void(const QRegion&)> presenter) {
@@ -358,23 +388,25 @@ void Surface::setScrollPresenter(std::function<void(const QRect&, int, int)> pre
 bool Surface::showPictureInPlace(QSize pixels) {
     if (isEmpty(m_picture) || pixels.isEmpty())
         return false;
-    const QImage& picture = m_picture->image();
-    if (picture.format() != SurfaceFormat || picture.width() < pixels.width() ||
+    const QImage& picture = m_picture->pixels();
+    if (picture.hasAlphaChannel() || picture.width() < pixels.width() ||
         picture.height() < pixels.height())
         return false;
     // A read-only view: the first write through image() copies the pixels out, so the
     // picture itself never changes.
     QImage view(
         picture.constBits(), pixels.width(), pixels.height(), picture.bytesPerLine(),
-        SurfaceFormat, [](void* info) { delete static_cast<Picture*>(info); },
+        picture.format(), [](void* info) { delete static_cast<Picture*>(info); },
         new Picture(m_picture));
+    if (!picture.colorTable().isEmpty())
+        view.setColorTable(picture.colorTable()); // a palette picture's view stays a view
     m_image = std::move(view);
     return true;
 }
 
 bool Surface::showsPictureInPlace() const {
     return !isEmpty(m_picture) && !m_image.isNull() &&
-           m_image.constBits() == m_picture->image().constBits();
+           m_image.constBits() == m_picture->pixels().constBits();
 }
 
 void Surface::paintBackground(const QRect& area) {

@@ -58,9 +58,10 @@ public:
     // Direct access for the device-context primitives; mark what they changed. Asked for
     // again after a scroll: the rows outside the scrolled band follow only when asked.
     QImage& image() {
-        settle();
+        prepareToDraw();
         return m_image;
     }
+    // For reading: of any format while the surface is kept compact.
     const QImage& image() const {
         settle();
         return m_image;
@@ -93,6 +94,10 @@ public:
     // Present: hands what changed since the last present to the presenter (a widget):
     // first a pending scroll to the scroll presenter, then the changed region.
     void refresh();
+    // For a surface drawn on now and then (the window's texture, a box of text): after
+    // each present its pixels are kept as a palette image while they have few colours,
+    // a quarter of the memory or less; drawing turns them back first.
+    void setKeptCompact(bool compact);
     void setPresenter(std::function<void(const QRegion&)> presenter);
     void setScrollPresenter(std::function<void(const QRect&, int dx, int dy)> presenter);
 
@@ -109,6 +114,12 @@ private:
             settleRows();
     }
     void settleRows() const;
+    void prepareToDraw() {
+        settle();
+        unpack();
+    }
+    void unpack();
+    void pack();
     void placeView();
     uchar* storeAt(int row, int column) const;
 
@@ -140,6 +151,7 @@ private:
     QRegion m_dirty;
     std::optional<Scroll> m_scroll; // at most one scroll waits for the next present
     quint64 m_changes = 0;
+    bool m_keptCompact = false;
     std::function<void(const QRegion&)> m_presenter;
     std::function<void(const QRect&, int, int)> m_scrollPresenter;
 };

@@ -6,6 +6,8 @@
 #include <QPainter>
 #include <QResizeEvent>
 
+#include <utility>
+
 namespace tarvo::forms {
 
 SurfaceWidget::SurfaceWidget(QWidget* parent)
@@ -23,7 +25,7 @@ void SurfaceWidget::presentNatively() {
 void SurfaceWidget::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     const QRect r = event->rect();
-    painter.drawImage(r.topLeft(), m_surface.image(), r);
+    painter.drawImage(r.topLeft(), std::as_const(m_surface).image(), r);
 }
 
 void SurfaceWidget::resizeEvent(QResizeEvent* event) {

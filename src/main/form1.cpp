@@ -151,6 +151,8 @@ void form1::createControls() {
     m_formSurface = pictureBox(this, "formSurface", rgb(22, 134, 199), 0, 0, 10920, 7080);
     m_formSurface->setAttribute(Qt::WA_TransparentForMouseEvents);
     m_formSurface->lower();
+    // Drawn when the title bar dresses the window, read when a control above it repaints.
+    m_formSurface->surface().setKeptCompact(true);
     m_titleBarHost = std::make_unique<FormTitleBarHost>(
         *this, m_formSurface->surface(), [this] { m_apiStuff.HideWindow(this); }, true, false);
     m_MicTitleBar1 = new MicTitleBar(*m_titleBarHost, this);
@@ -190,6 +192,7 @@ void form1::createControls() {
     m_WebBrowser2 = webPane(*m_services.webPanes, this, "WebBrowser2", 360, 5670, 7200, 1200);
     connect(m_WebBrowser2, &IWebPane::DocumentComplete, this, &form1::WebBrowser2_DocumentComplete);
     m_Picture2 = pictureBox(this, "Picture2", rgb(114, 170, 240), 360, 5670, 7200, 1200);
+    m_Picture2->surface().setKeptCompact(true); // a few lines of text, now and then
 
     m_tqbutton1 = new tqbutton(this);
     m_tqbutton1->setObjectName(QStringLiteral("tqbutton1"));

@@ -129,6 +129,19 @@ private slots:
         QCOMPARE(picture->source(), QStringLiteral(":/x.gif"));
     }
 
+    // A bitmap of few colours is held as a palette until its image is asked for.
+    void fewColouredBitmapIsHeldAsAPalette() {
+        QImage source(9, 4, QImage::Format_RGB32);
+        source.fill(Qt::red);
+        source.setPixelColor(2, 3, Qt::green);
+        source.setPixelColor(8, 0, Qt::blue);
+        const Picture picture = PictureObject::fromImage(source);
+        QCOMPARE(picture->pixels().format(), QImage::Format_Indexed8);
+        QCOMPARE(picture->sizePixels(), QSize(9, 4));
+        QCOMPARE(picture->image(), source);
+        QCOMPARE(picture->pixels().constBits(), picture->image().constBits());
+    }
+
     void loadsIconFileAsIcon() {
         QTemporaryDir dir;
         QVERIFY(dir.isValid());

@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <QTest>
 
+#include <utility>
+
 using namespace tarvo::forms;
 
 namespace {
@@ -214,21 +216,61 @@ private slots:
         surface.line(QPoint(0, 0), QPoint(5, 5), Blue);
     }
 
+    void opaquePictureIsShownInPlaceUntilDrawnOn_data() {
+        QTest::addColumn<bool>("fewColours");
+        QTest::newRow("many colours") << false;
+        QTest::newRow("one colour, held as a palette") << true;
+    }
     void opaquePictureIsShownInPlaceUntilDrawnOn() {
-        const Picture picture = patternPicture(30, 20);
-        const QImage before = picture->image().copy();
+        QFETCH(bool, fewColours);
+        const Picture picture = fewColours ? solidPicture(30, 20, Qt::blue) : patternPicture(30, 20);
+        const QImage before = picture->pixels().convertToFormat(QImage::Format_RGB32);
         Surface surface(QSize(10, 10));
         surface.setPicture(picture);
         surface.resize(QSize(25, 18));
-        QCOMPARE(surface.image().constBits(), picture->image().constBits());
+        const QImage& shown = std::as_const(surface).image();
+        QCOMPARE(shown.constBits(), picture->pixels().constBits());
+        QCOMPARE(shown.convertToFormat(QImage::Format_RGB32), before.copy(0, 0, 25, 18));
         surface.print(QStringLiteral("WW"));
         surface.line(QPoint(0, 17), QPoint(24, 17), Red);
-        QCOMPARE(picture->image(), before);
+        QCOMPARE(picture->pixels().convertToFormat(QImage::Format_RGB32), before);
         QVERIFY(surface.image().copy(0, 0, 25, 17) != before.copy(0, 0, 25, 17));
         surface.resize(QSize(40, 30)); // what was drawn stays; beyond the picture, the back colour
         QCOMPARE(surface.image().pixelColor(3, 17), QColor(Qt::red));
         QCOMPARE(surface.image().pixelColor(24, 0), before.pixelColor(24, 0));
         QCOMPARE(surface.image().pixelColor(35, 25), toQColor(syscolour::ButtonFace));
+    }
+
+    // Kept compact, a surface reads the same after each present, in one bit a pixel for
+    // two colours and one byte for up to 256, and is drawn on as before.
+    void keptCompactSurfaceReadsTheSame_data() {
+        QTest::addColumn<int>("colours");
+        QTest::addColumn<QImage::Format>("format");
+        QTest::newRow("two") << 2 << QImage::Format_Mono;
+        QTest::newRow("three") << 3 << QImage::Format_Indexed8;
+        QTest::newRow("256") << 256 << QImage::Format_Indexed8;
+        QTest::newRow("257") << 257 << QImage::Format_RGB32;
+    }
+    void keptCompactSurfaceReadsTheSame() {
+        QFETCH(int, colours);
+        QFETCH(QImage::Format, format);
+        Surface surface(QSize(37, 9));
+        surface.setKeptCompact(true);
+        surface.setBackColor(Red);
+        QImage expected(37, 9, QImage::Format_RGB32);
+        expected.fill(Qt::red);
+        for (int k = 1; k < colours; ++k) {
+            const QPoint at(k % 37, k / 37);
+            surface.line(at, at + QPoint(1, 0), rgb(k % 256, k / 256, 9));
+            expected.setPixelColor(at, QColor(k % 256, k / 256, 9));
+        }
+        surface.refresh();
+        const QImage& kept = std::as_const(surface).image();
+        QCOMPARE(kept.format(), format);
+        QCOMPARE(kept.convertToFormat(QImage::Format_RGB32), expected);
+        surface.line(QPoint(0, 8), QPoint(36, 8), Blue);
+        QCOMPARE(surface.image().pixelColor(36, 8), QColor(Qt::red));
+        QCOMPARE(surface.image().pixelColor(35, 8), QColor(Qt::blue));
     }
 
     void widgetShowsTheRetainedImage() {

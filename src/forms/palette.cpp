@@ -1,0 +1,59 @@
+#include "forms/palette.h"
+
+#include <cstring>
+
+namespace tarvo::forms {
+
+namespace {
+
+QImage toMono(const QImage& indexed) {
+    const QList<QRgb> colours = indexed.colorTable();
+    QImage mono(indexed.size(), QImage::Format_Mono);
+    mono.setColorTable({colours.front(), colours.back()});
+    mono.setDotsPerMeterX(indexed.dotsPerMeterX());
+    mono.setDotsPerMeterY(indexed.dotsPerMeterY());
+    for (int y = 0; y < mono.height(); ++y) {
+        const uchar* in = indexed.constScanLine(y);
+        uchar* out = mono.scanLine(y);
+        std::memset(out, 0, std::size_t(mono.bytesPerLine()));
+        for (int x = 0; x < mono.width(); ++x)
+            out[x >> 3] |= uchar(in[x] << (7 - (x & 7)));
+    }
+    return mono;
+}
+
+} // namespace
+
+QImage toPalette(const QImage& opaque) {
+    if (opaque.isNull() || opaque.format() != QImage::Format_RGB32)
+        return {};
+    QList<QRgb> colours;
+    QImage indexed(opaque.size(), QImage::Format_Indexed8);
+    int index = -1;
+    QRgb last = 0;
+    for (int y = 0; y < opaque.height(); ++y) {
+        const auto* in = reinterpret_cast<const QRgb*>(opaque.constScanLine(y));
+        uchar* out = indexed.scanLine(y);
+        for (int x = 0; x < opaque.width(); ++x) {
+            const QRgb colour = in[x] | 0xFF000000u;
+            // Neighbours mostly share a colour: look it up only when it changes.
+            if (index < 0 || colour != last) {
+                last = colour;
+                index = int(colours.indexOf(colour));
+                if (index < 0) {
+                    if (colours.size() == 256)
+                        return {};
+                    index = int(colours.size());
+                    colours.append(colour);
+                }
+            }
+            out[x] = uchar(index);
+        }
+    }
+    indexed.setColorTable(colours);
+    indexed.setDotsPerMeterX(opaque.dotsPerMeterX());
+    indexed.setDotsPerMeterY(opaque.dotsPerMeterY());
+    return colours.size() <= 2 ? toMono(indexed) : indexed;
+}
+
+} // namespace tarvo::forms
