@@ -6,6 +6,8 @@
 #include <QCoreApplication>
 #include <QtGlobal>
 
+#include <malloc.h>
+
 namespace tarvo::platform {
 
 namespace {
@@ -36,6 +38,10 @@ void prepareApplication() {
     // to whoever set it.
     if (!qEnvironmentVariableIsSet("QT_NO_GLIB"))
         qputenv("QT_NO_GLIB", "1");
+    // Pixel buffers (surfaces, pictures) are mapped and unmapped on their own, always:
+    // glibc would otherwise raise the threshold after the first one freed, and later
+    // ones freed would stay behind in the heap.
+    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
 }
 
 } // namespace tarvo::platform
