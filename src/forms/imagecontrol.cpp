@@ -1,5 +1,8 @@
 #include "forms/imagecontrol.h"
 
+#include "forms/palette.h"
+
+#include <QPaintEvent>
 #include <QPainter>
 
 namespace tarvo::forms {
@@ -16,7 +19,7 @@ void ImageControl::setPicture(Picture picture) {
     update();
 }
 
-void ImageControl::paintEvent(QPaintEvent*) {
+void ImageControl::paintEvent(QPaintEvent* event) {
     if (isEmpty(m_picture))
         return;
     QPainter painter(this);
@@ -24,7 +27,7 @@ void ImageControl::paintEvent(QPaintEvent*) {
         const int side = std::min(width(), height());
         m_picture->icon().paint(&painter, QRect(0, 0, side, side), Qt::AlignLeft | Qt::AlignTop);
     } else {
-        painter.drawImage(QPoint(0, 0), m_picture->pixels());
+        drawPart(painter, event->rect().topLeft(), m_picture->pixels(), event->rect());
     }
 }
 

@@ -1,5 +1,7 @@
 #include "forms/palette.h"
 
+#include <QPainter>
+
 #include <cstring>
 
 namespace tarvo::forms {
@@ -54,6 +56,29 @@ QImage toPalette(const QImage& opaque) {
     indexed.setDotsPerMeterX(opaque.dotsPerMeterX());
     indexed.setDotsPerMeterY(opaque.dotsPerMeterY());
     return colours.size() <= 2 ? toMono(indexed) : indexed;
+}
+
+void drawPart(QPainter& painter, QPoint at, const QImage& image, const QRect& source) {
+    const QImage::Format format = image.format();
+    const QRect r = source.intersected(image.rect());
+    if ((format != QImage::Format_Indexed8 && format != QImage::Format_Mono) || r.isEmpty()) {
+        painter.drawImage(at, image, source);
+        return;
+    }
+    const QList<QRgb> colours = image.colorTable();
+    QImage part(r.size(), QImage::Format_RGB32);
+    for (int y = 0; y < r.height(); ++y) {
+        const uchar* in = image.constScanLine(r.top() + y);
+        auto* out = reinterpret_cast<QRgb*>(part.scanLine(y));
+        for (int x = 0; x < r.width(); ++x) {
+            const int column = r.left() + x;
+            const int index = format == QImage::Format_Mono
+                                  ? (in[column >> 3] >> (7 - (column & 7))) & 1
+                                  : in[column];
+            out[x] = index < colours.size() ? colours[index] : 0xFF000000u;
+        }
+    }
+    painter.drawImage(at + (r.topLeft() - source.topLeft()), part);
 }
 
 } // namespace tarvo::forms

@@ -1,6 +1,10 @@
 #pragma once
 
 #include <QImage>
+#include <QPoint>
+#include <QRect>
+
+class QPainter;
 
 namespace tarvo::forms {
 
@@ -8,5 +12,9 @@ namespace tarvo::forms {
 // two colours, one byte for up to 256. A null image for more colours, or for an image
 // that is not opaque 32-bit. Reading it back as RGB32 gives the very same pixels.
 QImage toPalette(const QImage& opaque);
+
+// Draws the part `source` of image at `at`. A palette image's part is looked up here,
+// row by row: QPainter would convert far more of it on every paint.
+void drawPart(QPainter& painter, QPoint at, const QImage& image, const QRect& source);
 
 } // namespace tarvo::forms

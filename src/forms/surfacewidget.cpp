@@ -1,5 +1,6 @@
 #include "forms/surfacewidget.h"
 
+#include "forms/palette.h"
 #include "forms/surfacepresenter.h"
 
 #include <QPaintEvent>
@@ -25,7 +26,7 @@ void SurfaceWidget::presentNatively() {
 void SurfaceWidget::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     const QRect r = event->rect();
-    painter.drawImage(r.topLeft(), std::as_const(m_surface).image(), r);
+    drawPart(painter, r.topLeft(), std::as_const(m_surface).image(), r);
 }
 
 void SurfaceWidget::resizeEvent(QResizeEvent* event) {

@@ -273,11 +273,18 @@ private slots:
         QCOMPARE(surface.image().pixelColor(35, 8), QColor(Qt::blue));
     }
 
+    void widgetShowsTheRetainedImage_data() {
+        QTest::addColumn<bool>("compact");
+        QTest::newRow("plain") << false;
+        QTest::newRow("kept compact") << true;
+    }
     void widgetShowsTheRetainedImage() {
+        QFETCH(bool, compact);
         SurfaceWidget widget;
         widget.resize(30, 20);
         QCOMPARE(widget.grab().size(), QSize(30, 20)); // grab delivers the pending resize
         QCOMPARE(widget.surface().size(), QSize(30, 20));
+        widget.surface().setKeptCompact(compact);
         widget.surface().setBackColor(rgb(255, 255, 255));
         widget.surface().paintPicture(solidPicture(5, 5, Qt::blue), QPoint(10, 8),
                                       QRect(0, 0, 5, 5));
@@ -287,6 +294,10 @@ private slots:
         QCOMPARE(shot.pixelColor(14, 12), QColor(Qt::blue));
         QCOMPARE(shot.pixelColor(15, 12), QColor(Qt::white));
         QCOMPARE(shot.pixelColor(0, 0), QColor(Qt::white));
+        const QImage part = widget.grab(QRect(9, 7, 7, 6)).toImage(); // a part painted alone
+        QCOMPARE(part.pixelColor(1, 1), QColor(Qt::blue));
+        QCOMPARE(part.pixelColor(6, 5), QColor(Qt::white));
+        QCOMPARE(part.pixelColor(0, 0), QColor(Qt::white));
     }
 
     void widgetResizeResizesTheSurface() {
