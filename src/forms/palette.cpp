@@ -2,6 +2,8 @@
 
 #include <QPainter>
 
+#include <algorithm>
+#include <array>
 #include <cstring>
 
 namespace tarvo::forms {
@@ -65,17 +67,21 @@ void drawPart(QPainter& painter, QPoint at, const QImage& image, const QRect& so
         painter.drawImage(at, image, source);
         return;
     }
-    const QList<QRgb> colours = image.colorTable();
+    // Every index has a colour, so the rows need no checks.
+    std::array<QRgb, 256> colours;
+    colours.fill(0xFF000000u);
+    const QList<QRgb> table = image.colorTable();
+    std::copy_n(table.cbegin(), std::min<qsizetype>(table.size(), 256), colours.begin());
     QImage part(r.size(), QImage::Format_RGB32);
     for (int y = 0; y < r.height(); ++y) {
         const uchar* in = image.constScanLine(r.top() + y);
         auto* out = reinterpret_cast<QRgb*>(part.scanLine(y));
-        for (int x = 0; x < r.width(); ++x) {
-            const int column = r.left() + x;
-            const int index = format == QImage::Format_Mono
-                                  ? (in[column >> 3] >> (7 - (column & 7))) & 1
-                                  : in[column];
-            out[x] = index < colours.size() ? colours[index] : 0xFF000000u;
+        if (format == QImage::Format_Indexed8) {
+            for (int x = 0; x < r.width(); ++x)
+                out[x] = colours[in[r.left() + x]];
+        } else {
+            for (int x = 0, column = r.left(); x < r.width(); ++x, ++column)
+                out[x] = colours[(in[column >> 3] >> (7 - (column & 7))) & 1];
         }
     }
     painter.drawImage(at + (r.topLeft() - source.topLeft()), part);
