@@ -370,8 +370,7 @@ void Surface::unpack() {
 
 void Surface::pack() {
     // A scrolling surface or one that shows a picture in place is left as it is.
-    if (m_image.isNull() || m_image.format() != SurfaceFormat || m_store ||
-        showsPictureInPlace())
+    if (m_image.isNull() || m_image.format() != SurfaceFormat || m_store || showsPictureInPlace())
         return;
     if (QImage packed = toPalette(m_image); !packed.isNull())
         m_image = std::move(packed);

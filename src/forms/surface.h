@@ -61,7 +61,8 @@ public:
         prepareToDraw();
         return m_image;
     }
-    // For reading: of any format while the surface is kept compact.
+    // For reading: a palette image while the surface is kept compact or shows a palette
+    // picture in place (QPainter and drawPart take either).
     const QImage& image() const {
         settle();
         return m_image;

@@ -72,16 +72,17 @@ QByteArray encode(QStringView text) {
     if (!converter.valid())
         return QStringEncoder("GBK").encode(text);
     // Two bytes a UTF-16 unit at most; a character without a form becomes one '?'.
+    const auto unmappable = [](const char* at, std::size_t left, char*& to, std::size_t& room) {
+        *to++ = '?';
+        --room;
+        const bool pair = left >= 4 && QChar::isHighSurrogate(unitAt(at)) &&
+                          QChar::isLowSurrogate(unitAt(at + 2));
+        return std::size_t(pair ? 4 : 2);
+    };
     QByteArray out(text.size() * 2, Qt::Uninitialized);
-    const std::size_t written = converter.run(
-        reinterpret_cast<const char*>(text.utf16()), std::size_t(text.size()) * 2, out.data(),
-        std::size_t(out.size()), [](const char* at, std::size_t left, char*& to, std::size_t& room) {
-            *to++ = '?';
-            --room;
-            const bool pair = left >= 4 && QChar::isHighSurrogate(unitAt(at)) &&
-                              QChar::isLowSurrogate(unitAt(at + 2));
-            return std::size_t(pair ? 4 : 2);
-        });
+    const std::size_t written =
+        converter.run(reinterpret_cast<const char*>(text.utf16()), std::size_t(text.size()) * 2,
+                      out.data(), std::size_t(out.size()), unmappable);
     out.truncate(qsizetype(written));
     return out;
 }
@@ -94,16 +95,17 @@ QString decode(QByteArrayView bytes) {
         return QStringDecoder("GBK").decode(bytes);
     // One UTF-16 unit a byte at most; a byte that starts no character (a lead byte
     // without its second byte among them) becomes U+FFFD, and the rest is read on.
+    const auto unreadable = [](const char*, std::size_t, char*& to, std::size_t& room) {
+        const char16_t replacement = QChar::ReplacementCharacter;
+        std::memcpy(to, &replacement, sizeof replacement);
+        to += sizeof replacement;
+        room -= sizeof replacement;
+        return std::size_t(1);
+    };
     QString out(bytes.size(), Qt::Uninitialized);
-    const std::size_t written = converter.run(
-        bytes.data(), std::size_t(bytes.size()), reinterpret_cast<char*>(out.data()),
-        std::size_t(out.size()) * 2, [](const char*, std::size_t, char*& to, std::size_t& room) {
-            const char16_t replacement = QChar::ReplacementCharacter;
-            std::memcpy(to, &replacement, sizeof replacement);
-            to += sizeof replacement;
-            room -= sizeof replacement;
-            return std::size_t(1);
-        });
+    const std::size_t written =
+        converter.run(bytes.data(), std::size_t(bytes.size()), reinterpret_cast<char*>(out.data()),
+                      std::size_t(out.size()) * 2, unreadable);
     out.truncate(qsizetype(written / 2));
     return out;
 }

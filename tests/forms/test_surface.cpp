@@ -223,7 +223,8 @@ private slots:
     }
     void opaquePictureIsShownInPlaceUntilDrawnOn() {
         QFETCH(bool, fewColours);
-        const Picture picture = fewColours ? solidPicture(30, 20, Qt::blue) : patternPicture(30, 20);
+        const Picture picture =
+            fewColours ? solidPicture(30, 20, Qt::blue) : patternPicture(30, 20);
         const QImage before = picture->pixels().convertToFormat(QImage::Format_RGB32);
         Surface surface(QSize(10, 10));
         surface.setPicture(picture);
