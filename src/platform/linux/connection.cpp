@@ -132,15 +132,9 @@ private:
 };
 
 std::optional<std::map<int, Link>> RouteConnectionSource::readLinks() {
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        std::map<int, Link> links;
-        ifinfomsg request{};
-        request.ifi_family = AF_UNSPEC;
-        if (m_socket.dump(RTM_GETLINK, &request, sizeof request,
-                          [&](const nlmsghdr& message) { readLink(message, links); }))
-            return links;
-    }
-    return std::nullopt;
+    ifinfomsg request{};
+    request.ifi_family = AF_UNSPEC;
+    return readTable<std::map<int, Link>>(m_socket, RTM_GETLINK, request, readLink);
 }
 
 Answer RouteConnectionSource::evaluate() {

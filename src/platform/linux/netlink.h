@@ -8,6 +8,7 @@
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace tarvo::platform::linux_ {
@@ -39,6 +40,22 @@ private:
     std::uint32_t m_sequence = 0;
     std::unique_ptr<std::byte[]> m_buffer;
 };
+
+// Reads a whole table with a dump request of `type` whose body is `request`, handing
+// every answer to read(message, table). A dump that fails or that the kernel marks as
+// interrupted (the table changed meanwhile) runs again from the start, three times at
+// most; then there is no table.
+template <typename Table, typename Request, typename Read>
+std::optional<Table> readTable(NetlinkSocket& socket, std::uint16_t type, const Request& request,
+                               Read&& read) {
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        Table table;
+        if (socket.dump(type, &request, sizeof request,
+                        [&](const nlmsghdr& message) { read(message, table); }))
+            return table;
+    }
+    return std::nullopt;
+}
 
 // Walks the attributes that follow a family header of `headerLength` bytes in `message`.
 template <typename Visit>

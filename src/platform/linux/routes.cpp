@@ -53,15 +53,9 @@ void readRoute(const nlmsghdr& message, Routes& routes) {
 } // namespace
 
 std::optional<Routes> readMainRoutes(NetlinkSocket& socket) {
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        Routes routes;
-        rtmsg request{};
-        request.rtm_family = AF_UNSPEC;
-        if (socket.dump(RTM_GETROUTE, &request, sizeof request,
-                        [&](const nlmsghdr& message) { readRoute(message, routes); }))
-            return routes;
-    }
-    return std::nullopt;
+    rtmsg request{};
+    request.rtm_family = AF_UNSPEC;
+    return readTable<Routes>(socket, RTM_GETROUTE, request, readRoute);
 }
 
 } // namespace tarvo::platform::linux_
