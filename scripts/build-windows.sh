@@ -84,6 +84,7 @@ cp -r "$prefix/share/licenses/qt" "$prefix/share/licenses/gumbo" \
     "$prefix/share/licenses/libjpeg-turbo" "$licenses/"
 cp /usr/share/doc/gcc-mingw-w64-base/copyright "$licenses/mingw-w64-gcc-runtime.txt"
 cp /usr/share/doc/mingw-w64-common/copyright "$licenses/mingw-w64-runtime.txt"
+cp /usr/share/doc/fonts-wqy-microhei/copyright "$licenses/wqy-microhei.txt"
 cat >"$licenses/README.txt" <<EOF
 Tarvo: GNU General Public License version 3 or later (tarvo-GPL-3.0.txt).
 
@@ -101,6 +102,10 @@ licence (libjpeg-turbo/LICENSE.md); Debian's source package libjpeg-turbo, versi
 $jpeg_version.
 
 gumbo ${gumbo_version%%+*} (linked into tarvo-web.exe): Apache License 2.0 (gumbo/COPYING).
+
+Tarvo Micro Hei (inside tarvo.exe, the glyphs of Tarvo's own texts): a subset of
+WenQuanYi Micro Hei 0.2.0-beta, renamed; Apache License 2.0 (wqy-microhei.txt, from
+Debian's fonts-wqy-microhei).
 
 The MinGW-w64 runtime: libstdc++-6.dll and libgcc_s_seh-1.dll are GCC's runtime
 libraries, under the GNU GPL version 3 with the GCC Runtime Library Exception

@@ -2,6 +2,9 @@
 
 #include "runtime/units.h"
 
+#include <QByteArray>
+#include <QFontDatabase>
+#include <QResource>
 #include <QStringList>
 
 #include <algorithm>
@@ -22,11 +25,13 @@ Font ambientFont() {
 QFont toQFont(const FontDesc& desc) {
     QFont font;
     // The design faces (SimSun and friends) are usually missing here; Qt takes the first
-    // family of the list that exists, and the CJK face keeps Chinese text readable.
+    // family of the list that exists: the window's own cut of the CJK face, then the whole
+    // face, which also draws what the cut lacks (text from outside, such as ping's).
     QStringList families;
     if (!desc.face.isEmpty())
         families << desc.face;
-    families << QStringLiteral("SimSun") << QStringLiteral("WenQuanYi Micro Hei");
+    families << QStringLiteral("SimSun") << QStringLiteral("Tarvo Micro Hei")
+             << QStringLiteral("WenQuanYi Micro Hei");
     families.removeDuplicates();
     font.setFamilies(families);
 
@@ -40,6 +45,16 @@ QFont toQFont(const FontDesc& desc) {
     // Pixel-exact output: the original draws without smoothing.
     font.setStyleStrategy(QFont::NoAntialias);
     return font;
+}
+
+bool addInterfaceFont() {
+    const QResource resource(QStringLiteral(":/fonts/tarvo-micro-hei.ttf"));
+    if (!resource.isValid() || resource.compressionAlgorithm() != QResource::NoCompression)
+        return false;
+    // Read in place from the program's image, which stays mapped: no copy on the heap.
+    const QByteArray data = QByteArray::fromRawData(reinterpret_cast<const char*>(resource.data()),
+                                                    qsizetype(resource.size()));
+    return QFontDatabase::addApplicationFontFromData(data) >= 0;
 }
 
 } // namespace tarvo::forms

@@ -32,5 +32,9 @@ Font ambientFont();
 // A QFont for drawing: size in pixels at 96 dpi, no antialiasing (pixel-exact output).
 // Faces missing on this system fall back through fontconfig to a CJK-capable face.
 QFont toQFont(const FontDesc& desc);
+// Makes "Tarvo Micro Hei", the glyphs of the window's own texts cut from the CJK face,
+// the face that stands in for missing design faces: reading glyphs from the whole 5 MB
+// file maps 64 KB of it for each. Call once, after the application object exists.
+bool addInterfaceFont();
 
 } // namespace tarvo::forms

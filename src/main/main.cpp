@@ -1,3 +1,4 @@
+#include "forms/font.h"
 #include "forms/surfacewidget.h"
 #include "main/form1.h"
 #include "platform/application.h"
@@ -15,6 +16,7 @@ int main(int argc, char* argv[]) {
     // The window hides to the tray; only unloading it ends the program.
     app.setQuitOnLastWindowClosed(false);
     tarvo::platform::installSurfacePresenters();
+    tarvo::forms::addInterfaceFont();
 
     tarvo::platform::PlatformServices services =
         tarvo::platform::createPlatformServices(QStringLiteral("tarvo"));

@@ -1,9 +1,13 @@
 #include "forms/font.h"
 
+#include <QDirIterator>
+#include <QFile>
+#include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
+#include <QRawFont>
 #include <QTest>
 
 using namespace tarvo::forms;
@@ -96,6 +100,57 @@ private slots:
         }
         QVERIFY2(ink > 40, "the glyphs are drawn, not empty boxes");
         QVERIFY(QFontMetrics(font).inFont(QChar(0x6B22)));
+    }
+
+    // The window's face is cut from the CJK face: it must hold every character the
+    // window's sources write (the page helper draws with fonts of its own) ...
+    void interfaceFaceHoldsTheSourcesCharacters() {
+        QFile file(QStringLiteral(":/fonts/tarvo-micro-hei.ttf"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QRawFont face(file.readAll(), 12);
+        QVERIFY(face.isValid());
+        QStringList paths{QStringLiteral(TARVO_SOURCE_ROOT "/resources/forms/form1.json")};
+        for (QDirIterator it(QStringLiteral(TARVO_SOURCE_ROOT "/src"), {"*.cpp", "*.h"},
+                             QDir::Files, QDirIterator::Subdirectories);
+             it.hasNext();) {
+            if (const QString path = it.next(); !path.contains(QLatin1String("/webhelper/")))
+                paths << path;
+        }
+        QVERIFY(paths.size() > 100);
+        QString missing;
+        for (const QString& path : std::as_const(paths)) {
+            QFile source(path);
+            QVERIFY(source.open(QIODevice::ReadOnly));
+            for (const QChar c : QString::fromUtf8(source.readAll())) {
+                if ((c.unicode() >= 0x80 || c.isPrint()) && !face.supportsCharacter(c) &&
+                    !missing.contains(c))
+                    missing += c;
+            }
+        }
+        QVERIFY2(missing.isEmpty(), qPrintable("run scripts/subset-font.py; missing: " + missing));
+    }
+
+    // ... draw them as the whole face does, and stand in for the missing design faces.
+    void interfaceFaceDrawsAsTheWholeFace() {
+        QVERIFY(addInterfaceFont());
+        const auto draw = [](const QString& family) {
+            QFont font = toQFont(*ambientFont());
+            font.setFamilies({family});
+            QImage image(220, 16, QImage::Format_RGB32);
+            image.fill(Qt::white);
+            QPainter painter(&image);
+            painter.setFont(font);
+            painter.drawText(2, 13, QStringLiteral("网络状态：接收数据量 1023 KB/s"));
+            painter.end();
+            return image;
+        };
+        const QImage cut = draw(QStringLiteral("Tarvo Micro Hei"));
+        QCOMPARE(cut, draw(QStringLiteral("WenQuanYi Micro Hei")));
+        // Not two fallbacks to the same default face.
+        QVERIFY(cut != draw(QStringLiteral("No Such Face")));
+        if (!QFontDatabase::hasFamily(QStringLiteral("SimSun")))
+            QCOMPARE(QFontInfo(toQFont(*ambientFont())).family(),
+                     QStringLiteral("Tarvo Micro Hei"));
     }
 };
 

@@ -44,6 +44,8 @@ void PaneView::showError(const QString& html) {
     m_picture = QImage();
     m_links.clear();
     newPage();
+    // The window's own face, which holds the page's fixed words.
+    m_error.setDefaultFont(font());
     m_error.setHtml(html);
     m_error.setTextWidth(viewport()->width());
     setText(m_error.toPlainText());
