@@ -44,13 +44,14 @@ public:
         , m_width(image.width())
         , m_height(image.height())
         , m_fast(is32Bit(image.format()))
-        , m_value(m_fast ? pixelValue(image.format(), colour) : 0) {}
+        , m_value(m_fast ? pixelValue(image.format(), colour) : 0)
+        , m_stride(image.bytesPerLine()) {}
 
     void plot(qint64 x, qint64 y) {
         if (x < 0 || y < 0 || x >= m_width || y >= m_height)
             return;
         if (m_fast)
-            reinterpret_cast<quint32*>(m_image.scanLine(int(y)))[x] = m_value;
+            row(y)[x] = m_value;
         else
             m_image.setPixelColor(int(x), int(y), m_colour);
     }
@@ -64,8 +65,8 @@ public:
         if (left >= right)
             return;
         if (m_fast) {
-            quint32* row = reinterpret_cast<quint32*>(m_image.scanLine(int(y)));
-            std::fill(row + left, row + right, m_value);
+            quint32* const pixels = row(y);
+            std::fill(pixels + left, pixels + right, m_value);
         } else {
             for (qint64 x = left; x < right; ++x)
                 m_image.setPixelColor(int(x), int(y), m_colour);
@@ -73,12 +74,22 @@ public:
     }
 
 private:
+    // The pixels are reached once per line, not per pixel: each scanLine call checks
+    // for sharing again. Not before the first pixel, so a line that misses copies nothing.
+    quint32* row(qint64 y) {
+        if (!m_bits)
+            m_bits = m_image.bits();
+        return reinterpret_cast<quint32*>(m_bits + y * m_stride);
+    }
+
     QImage& m_image;
     QColor m_colour;
     qint64 m_width;
     qint64 m_height;
     bool m_fast;
     quint32 m_value;
+    qsizetype m_stride;
+    uchar* m_bits = nullptr;
 };
 
 // A one-pixel line from `from` up to, not including, `to`: the minor coordinate of step i

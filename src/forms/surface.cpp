@@ -290,9 +290,12 @@ void Surface::scrollByOrigin(const QRect& r, int step, Uncovered uncovered) {
 void Surface::settleRows() const {
     m_lagging = false;
     const std::size_t bytes = std::size_t(m_image.width()) * std::size_t(m_store->depth() / 8);
-    for (int y = 0; y < m_store->height(); ++y)
+    const qsizetype stride = m_store->bytesPerLine();
+    uchar* to = storeAt(0, m_origin);
+    const uchar* from = storeAt(0, m_keptOrigin);
+    for (int y = 0; y < m_store->height(); ++y, to += stride, from += stride)
         if (y < m_bandTop || y > m_bandBottom)
-            std::memmove(storeAt(y, m_origin), storeAt(y, m_keptOrigin), bytes);
+            std::memmove(to, from, bytes);
 }
 
 QImage& Surface::imageOf(const QRect& area) {

@@ -289,20 +289,28 @@ QImage& TrafficGraph::bitmapView() {
 void TrafficGraph::syncHeader() {
     if (m_headerOrigin == m_origin)
         return;
-    const std::size_t bytes = std::size_t(m_bitmap.width()) * std::size_t(m_store.depth() / 8);
-    for (int y = 0; y < std::min(int(HeaderHeight), m_store.height()); ++y)
-        std::memmove(storeAt(y, m_origin), storeAt(y, m_headerOrigin), bytes);
+    moveRows(0, std::min(int(HeaderHeight), m_store.height()), m_headerOrigin, m_origin);
     m_headerOrigin = m_origin;
 }
 
 void TrafficGraph::compact() {
     syncHeader();
-    const std::size_t bytes = std::size_t(m_bitmap.width()) * std::size_t(m_store.depth() / 8);
-    for (int y = 0; y < m_store.height(); ++y)
-        std::memmove(storeAt(y, 0), storeAt(y, m_origin), bytes);
+    moveRows(0, m_store.height(), m_origin, 0);
     m_origin = 0;
     m_headerOrigin = 0;
     placeBitmap();
+}
+
+void TrafficGraph::moveRows(int top, int bottom, int fromColumn, int toColumn) {
+    // The bitmap's width from one column to another, row by row.
+    if (top >= bottom)
+        return;
+    const std::size_t bytes = std::size_t(m_bitmap.width()) * std::size_t(m_store.depth() / 8);
+    const qsizetype stride = m_store.bytesPerLine();
+    uchar* to = storeAt(top, toColumn);
+    const uchar* from = storeAt(top, fromColumn);
+    for (int y = top; y < bottom; ++y, to += stride, from += stride)
+        std::memmove(to, from, bytes);
 }
 
 uchar* TrafficGraph::storeAt(int row, int column) {

@@ -79,6 +79,7 @@ private:
     void syncHeader();
     void compact();
     uchar* storeAt(int row, int column);
+    void moveRows(int top, int bottom, int fromColumn, int toColumn);
     void copyHeader(forms::Surface& pic);
     // Remembers what the box shows now, so the next call can present a scroll.
     void noteShown(const forms::Surface& pic);
