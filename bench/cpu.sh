@@ -25,8 +25,15 @@
 # the median of their ratios is printed, which a burst of other work moves less. RATE_KB is the stream's rate in KB/s (default 60). FLOOR_C is floor.c (default
 # /work/shared/perf/floor.c). PERF_SECONDS > 0 adds, after the measurement, the split of
 # each shown Tarvo's and floor's CPU time, and its server's, by library (perf record).
+# CPUS=LIST runs everything on those cores (taskset -c LIST): where the scheduler puts a
+# program and its X server, on one core or on two, moves a ratio by a fifth from run to
+# run, and two builds in one run may be placed differently; on one core they share it
+# alike, which suits a before-and-after comparison (the ratios still move between runs).
 # Needs root, for the network namespace.
 set -euo pipefail
+if [[ -n ${CPUS:-} && -z ${TARVO_BENCH_PINNED:-} ]]; then
+  exec env TARVO_BENCH_PINNED=1 taskset -c "$CPUS" bash "$0" "$@"
+fi
 root=$(cd "$(dirname "$0")/.." && pwd)
 tarvo=$(realpath "${1:-$root/build/run/src/main/tarvo}")
 [[ -x "$tarvo" ]] || { echo "no tarvo binary at $tarvo (build it first)" >&2; exit 2; }
