@@ -105,27 +105,23 @@ private slots:
     // The window's face is cut from the CJK face: it must hold every character the
     // window's sources write (the page helper draws with fonts of its own) ...
     void interfaceFaceHoldsTheSourcesCharacters() {
-        QFile file(QStringLiteral(":/fonts/tarvo-micro-hei.ttf"));
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QRawFont face(file.readAll(), 12);
+        const QRawFont face(QStringLiteral(":/fonts/tarvo-micro-hei.ttf"), 12);
         QVERIFY(face.isValid());
         QStringList paths{QStringLiteral(TARVO_SOURCE_ROOT "/resources/forms/form1.json")};
         for (QDirIterator it(QStringLiteral(TARVO_SOURCE_ROOT "/src"), {"*.cpp", "*.h"},
                              QDir::Files, QDirIterator::Subdirectories);
-             it.hasNext();) {
+             it.hasNext();)
             if (const QString path = it.next(); !path.contains(QLatin1String("/webhelper/")))
                 paths << path;
-        }
         QVERIFY(paths.size() > 100);
         QString missing;
         for (const QString& path : std::as_const(paths)) {
             QFile source(path);
             QVERIFY(source.open(QIODevice::ReadOnly));
-            for (const QChar c : QString::fromUtf8(source.readAll())) {
+            for (const QChar c : QString::fromUtf8(source.readAll()))
                 if ((c.unicode() >= 0x80 || c.isPrint()) && !face.supportsCharacter(c) &&
                     !missing.contains(c))
                     missing += c;
-            }
         }
         QVERIFY2(missing.isEmpty(), qPrintable("run scripts/subset-font.py; missing: " + missing));
     }
