@@ -60,30 +60,42 @@ QImage toPalette(const QImage& opaque) {
     return colours.size() <= 2 ? toMono(indexed) : indexed;
 }
 
-void drawPart(QPainter& painter, QPoint at, const QImage& image, const QRect& source) {
+QImage fromPalette(const QImage& image, const QRect& part) {
     const QImage::Format format = image.format();
-    const QRect r = source.intersected(image.rect());
-    if ((format != QImage::Format_Indexed8 && format != QImage::Format_Mono) || r.isEmpty()) {
+    const QRect r = part.intersected(image.rect());
+    const QList<QRgb> table = image.colorTable();
+    if ((format != QImage::Format_Indexed8 && format != QImage::Format_Mono) || table.isEmpty() ||
+        r.isEmpty())
+        return {};
+    // Every index has a colour, so the rows need no checks; RGB32 pixels are opaque.
+    std::array<QRgb, 256> colours;
+    colours.fill(0xFF000000u);
+    std::transform(table.cbegin(), table.cbegin() + std::min<qsizetype>(table.size(), 256),
+                   colours.begin(), [](QRgb c) { return c | 0xFF000000u; });
+    QImage out(r.size(), QImage::Format_RGB32);
+    for (int y = 0; y < r.height(); ++y) {
+        const uchar* in = image.constScanLine(r.top() + y);
+        auto* row = reinterpret_cast<QRgb*>(out.scanLine(y));
+        if (format == QImage::Format_Indexed8) {
+            for (int x = 0; x < r.width(); ++x)
+                row[x] = colours[in[r.left() + x]];
+        } else {
+            for (int x = 0, column = r.left(); x < r.width(); ++x, ++column)
+                row[x] = colours[(in[column >> 3] >> (7 - (column & 7))) & 1];
+        }
+    }
+    out.setDotsPerMeterX(image.dotsPerMeterX());
+    out.setDotsPerMeterY(image.dotsPerMeterY());
+    return out;
+}
+
+void drawPart(QPainter& painter, QPoint at, const QImage& image, const QRect& source) {
+    const QImage part = fromPalette(image, source);
+    if (part.isNull()) {
         painter.drawImage(at, image, source);
         return;
     }
-    // Every index has a colour, so the rows need no checks.
-    std::array<QRgb, 256> colours;
-    colours.fill(0xFF000000u);
-    const QList<QRgb> table = image.colorTable();
-    std::copy_n(table.cbegin(), std::min<qsizetype>(table.size(), 256), colours.begin());
-    QImage part(r.size(), QImage::Format_RGB32);
-    for (int y = 0; y < r.height(); ++y) {
-        const uchar* in = image.constScanLine(r.top() + y);
-        auto* out = reinterpret_cast<QRgb*>(part.scanLine(y));
-        if (format == QImage::Format_Indexed8) {
-            for (int x = 0; x < r.width(); ++x)
-                out[x] = colours[in[r.left() + x]];
-        } else {
-            for (int x = 0, column = r.left(); x < r.width(); ++x, ++column)
-                out[x] = colours[(in[column >> 3] >> (7 - (column & 7))) & 1];
-        }
-    }
+    const QRect r = source.intersected(image.rect());
     painter.drawImage(at + (r.topLeft() - source.topLeft()), part);
 }
 

@@ -13,6 +13,11 @@ namespace tarvo::forms {
 // that is not opaque 32-bit. Reading it back as RGB32 gives the very same pixels.
 QImage toPalette(const QImage& opaque);
 
+// The part of a palette image (one or eight bits a pixel) as RGB32, its dots per metre
+// kept; a null image for other formats, an empty colour table or an empty part. A table
+// lookup a pixel: several times cheaper than QImage's general conversion.
+QImage fromPalette(const QImage& image, const QRect& part);
+
 // Draws the part `source` of image at `at`. A palette image's part is looked up here,
 // row by row: QPainter would convert far more of it on every paint.
 void drawPart(QPainter& painter, QPoint at, const QImage& image, const QRect& source);

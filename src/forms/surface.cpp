@@ -367,8 +367,15 @@ void Surface::setKeptCompact(bool compact) {
 }
 
 void Surface::unpack() {
-    if (!m_image.isNull() && m_image.format() != SurfaceFormat)
+    if (m_image.isNull() || m_image.format() == SurfaceFormat)
+        return;
+    QImage whole = fromPalette(m_image, m_image.rect());
+    if (whole.isNull()) {
         m_image = m_image.convertToFormat(SurfaceFormat);
+        return;
+    }
+    whole.setDevicePixelRatio(m_image.devicePixelRatio());
+    m_image = std::move(whole);
 }
 
 void Surface::pack() {
