@@ -15,7 +15,7 @@ QImage toPalette(const QImage& opaque);
 
 // The part of a palette image (one or eight bits a pixel) as RGB32, its dots per metre
 // kept; a null image for other formats, an empty colour table or an empty part. A table
-// lookup a pixel: several times cheaper than QImage's general conversion.
+// lookup a pixel, cheaper than QImage's general conversion.
 QImage fromPalette(const QImage& image, const QRect& part);
 
 // Draws the part `source` of image at `at`. A palette image's part is looked up here,
