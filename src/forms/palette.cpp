@@ -26,6 +26,27 @@ QImage toMono(const QImage& indexed) {
     return mono;
 }
 
+// Pixels [left, left + width) of a one-bit row. Whole bytes go eight pixels at a time:
+// a background of one colour is mostly bytes of all zeros or all ones.
+void monoRow(const uchar* in, int left, int width, QRgb zero, QRgb one, QRgb* out) {
+    int column = left;
+    const int end = left + width;
+    const auto bit = [&](int c) { return (in[c >> 3] >> (7 - (c & 7))) & 1; };
+    for (; column < end && (column & 7) != 0; ++column)
+        *out++ = bit(column) ? one : zero;
+    for (; column + 8 <= end; column += 8, out += 8) {
+        const uchar byte = in[column >> 3];
+        if (byte == 0x00 || byte == 0xFF) {
+            std::fill_n(out, 8, byte ? one : zero);
+        } else {
+            for (int k = 0; k < 8; ++k)
+                out[k] = (byte >> (7 - k)) & 1 ? one : zero;
+        }
+    }
+    for (; column < end; ++column)
+        *out++ = bit(column) ? one : zero;
+}
+
 } // namespace
 
 QImage toPalette(const QImage& opaque) {
@@ -80,8 +101,7 @@ QImage fromPalette(const QImage& image, const QRect& part) {
             for (int x = 0; x < r.width(); ++x)
                 row[x] = colours[in[r.left() + x]];
         } else {
-            for (int x = 0, column = r.left(); x < r.width(); ++x, ++column)
-                row[x] = colours[(in[column >> 3] >> (7 - (column & 7))) & 1];
+            monoRow(in, r.left(), r.width(), colours[0], colours[1], row);
         }
     }
     out.setDotsPerMeterX(image.dotsPerMeterX());
