@@ -24,7 +24,8 @@
 # each). WINDOWS (default 6): the shown time is also measured in that many windows, and
 # the median of their ratios is printed, which a burst of other work moves less. RATE_KB is the stream's rate in KB/s (default 60). FLOOR_C is floor.c (default
 # /work/shared/perf/floor.c). PERF_SECONDS > 0 adds, after the measurement, the split of
-# each shown Tarvo's and floor's CPU time, and its server's, by library (perf record).
+# each shown Tarvo's and floor's CPU time, and its server's, by library (perf record);
+# PERF_KEEP=DIR keeps the recordings there (rec.NAME.app, rec.NAME.xvfb: perf report -i).
 # CPUS=LIST runs everything on those cores (taskset -c LIST): where the scheduler puts a
 # program and its X server, on one core or on two, moves a ratio by a fifth from run to
 # run, and two builds in one run may be placed differently; on one core they share it
@@ -179,7 +180,7 @@ if ((perf_seconds > 0)); then
     is_tarvo "$n" || [[ $n == floor ]] || continue
     for who in app xvfb; do
       pid=${app[$n]}; [[ $who == xvfb ]] && pid=${xvfb[$n]}
-      perf record -q -e cpu-clock -o "$workdir/rec.$n.$who" -p "$pid" -- sleep "$perf_seconds" \
+      perf record -q -e cpu-clock -F "${PERF_FREQ:-4000}" -o "$workdir/rec.$n.$who" -p "$pid" -- sleep "$perf_seconds" \
         >/dev/null 2>&1 &
     done
   done
@@ -190,6 +191,7 @@ if ((perf_seconds > 0)); then
     for who in app xvfb; do
       echo "-- $n ($who): share of its CPU time by library"
       perf report -q -i "$workdir/rec.$n.$who" --sort dso --stdio 2>/dev/null | head -n 6
+      [[ -z ${PERF_KEEP:-} ]] || { mkdir -p "$PERF_KEEP"; cp "$workdir/rec.$n.$who" "$PERF_KEEP/"; }
     done
   done
 fi

@@ -154,6 +154,7 @@ void TrafficGraph::drawPiece(forms::Surface& pic, int line, std::span<const floa
     const QPoint to(addInt32(current.x, PieceLength), subInt32(pic.scaleHeight(), current.y));
     gdi::line(bitmapView(), from, to, m_pens[i]);
     m_drawnFrom = std::min(m_drawnFrom, std::min(from.x(), to.x()) - LinePenWidth);
+    noteDrawnFrom(std::min(from.y(), to.y()) - LinePenWidth);
 
     copyHeader(pic);
     forms::doEvents();
@@ -168,6 +169,7 @@ void TrafficGraph::drawPiece(forms::Surface& pic, int line, std::span<const floa
             gdi::drawText(bitmapView(), throughAnsi(text), m_labelRect, gdi::DtCenter | gdi::DtTop,
                           m_currentFont, TextColour);
             m_drawnFrom = std::min(m_drawnFrom, m_labelRect.left);
+            noteDrawnFrom(m_labelRect.top);
         }
     }
     m_previous[i] = current;
@@ -338,12 +340,22 @@ const QImage& TrafficGraph::bitmap() const {
     return m_snapshot;
 }
 
+void TrafficGraph::noteDrawnFrom(int top) {
+    if (top < HeaderHeight)
+        m_headerDrawn = true;
+}
+
 void TrafficGraph::copyHeader(forms::Surface& pic) {
+    const bool shownBefore =
+        &pic == m_shownOn && pic.size() == m_shownSize && pic.changeCount() == m_shownChanges;
+    // The box shows the header as it is: nothing reached its rows since the last copy.
+    if (shownBefore && !m_headerDrawn)
+        return;
     syncHeader();
-    const bool shownBefore = &pic == m_shownOn && pic.changeCount() == m_shownChanges;
     gdi::bitBlt(pic.image(), {0, 0}, bitmapView(), m_headerRect);
     pic.markDirty(QRect(0, 0, m_headerRect.right, HeaderHeight));
     pic.refresh();
+    m_headerDrawn = false;
     // The header lies outside the scrolling area: it does not spoil the next scroll.
     if (shownBefore)
         noteShown(pic);

@@ -80,7 +80,9 @@ private:
     void compact();
     uchar* storeAt(int row, int column);
     void moveRows(int top, int bottom, int fromColumn, int toColumn);
+    // Copies the header rows to the box unless it shows them already.
     void copyHeader(forms::Surface& pic);
+    void noteDrawnFrom(int top); // something was drawn from row `top` down
     // Remembers what the box shows now, so the next call can present a scroll.
     void noteShown(const forms::Surface& pic);
 
@@ -110,6 +112,9 @@ private:
     quint64 m_shownChanges = 0;
     bool m_finished = true; // the last call ran to its end
     int m_drawnFrom = 0;    // leftmost bitmap column this call's pieces, labels and marks reached
+    // Something reached the header rows since they were copied (the grid marks never do:
+    // they start at the box's right edge, beyond the copied columns).
+    bool m_headerDrawn = true;
 };
 
 // One tick of the main window's graph, kept in module state for the whole run.

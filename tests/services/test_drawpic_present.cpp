@@ -73,6 +73,7 @@ private slots:
         // Labels start 30 pixels inside the box's right edge, then move by one step.
         QVERIFY(covers(all, QRect(200 - 30 - step, 20, 30 + step, 60)));
         QVERIFY(!all.intersects(QRect(0, 20, 100, 60)));
+        QVERIFY(!all.intersects(QRect(0, 0, 200, 20))); // nothing reached the header
     }
 
     void someoneElsesDrawingForcesAFullPresent() {
