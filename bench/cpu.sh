@@ -18,6 +18,8 @@
 # More programs in the same run, each on its own Xvfb:
 #   BEFORE=path/to/other/tarvo   another build of Tarvo (a before-and-after comparison)
 #   GLIB=1                       Tarvo once more on Qt's GLib event dispatcher
+#   QT_FLOOR=1                   qtfloor.cpp: the floor's work in a Qt widget program,
+#                                woken through Qt's event loop (what Qt costs by itself)
 #   gkrellm                      a peer monitor, for reference, when it is installed
 # Durations in seconds: BASELINE_SECONDS (idle servers, default 20), SETTLE_SECONDS
 # (start-up, not measured, default 5), SHOWN_SECONDS and HIDDEN_SECONDS (default 60
@@ -30,6 +32,14 @@
 # program and its X server, on one core or on two, moves a ratio by a fifth from run to
 # run, and two builds in one run may be placed differently; on one core they share it
 # alike, which suits a before-and-after comparison (the ratios still move between runs).
+#
+# The shown programs take turns: in each window one of them runs and the others are
+# stopped (SIGSTOP), each measured after RESUME_SECONDS (default 1) back. Run side by
+# side, two programs that both wake 64 times a second keep one phase against each other
+# for the whole run, and which of them wakes into the other's wake-up decides who pays
+# for it: two copies of the floor side by side measured from 0.75 to 1.34 times each
+# other, run after run; taking turns, 0.95 to 1.08. SIDE_BY_SIDE=1 measures them all at
+# once as before. The shown time is then SHOWN_SECONDS for each program.
 # Needs root, for the network namespace.
 set -euo pipefail
 if [[ -n ${CPUS:-} && -z ${TARVO_BENCH_PINNED:-} ]]; then
@@ -93,6 +103,12 @@ if [[ -n "${GLIB:-}" ]]; then
 fi
 gcc -O2 "$floor_c" -o "$workdir/floor" -lxcb
 names+=(floor); commands+=("$workdir/floor"); envs+=("")
+if [[ -n "${QT_FLOOR:-}" ]]; then
+  # shellcheck disable=SC2046
+  g++ -O2 -std=c++20 -fPIC "$root/bench/qtfloor.cpp" -o "$workdir/qtfloor" \
+    $(pkg-config --cflags --libs Qt6Widgets xcb)
+  names+=(qt-floor); commands+=("$workdir/qtfloor"); envs+=("")
+fi
 if command -v gkrellm >/dev/null; then
   names+=(gkrellm); commands+=("$(command -v gkrellm)"); envs+=("")
 fi
@@ -130,7 +146,11 @@ sleep "$baseline_seconds"
 for n in "${names[@]}"; do b1[$n]=$(snapshot "${xvfb[$n]}"); idle[$n]=$(percent "${b0[$n]}" "${b1[$n]}"); done
 
 # A local HTTP server in the namespace's network streaming at a steady rate, ended by time.
-total=$((settle_seconds + shown_seconds + hidden_seconds + perf_seconds + 30))
+resume_seconds=${RESUME_SECONDS:-1}
+shown_wall=$shown_seconds
+[[ -n ${SIDE_BY_SIDE:-} ]] ||
+  shown_wall=$(((shown_seconds + (resume_seconds + 1) * windows) * ${#names[@]}))
+total=$((settle_seconds + shown_wall + hidden_seconds + perf_seconds + 30))
 start_stream_server "$((total + 30))"
 
 for i in "${!names[@]}"; do
@@ -138,7 +158,7 @@ for i in "${!names[@]}"; do
   # Each Tarvo has its own runtime directory, so its instance lock is its own.
   mkdir -m 700 -p "$workdir/runtime.$n"
   args=()
-  [[ $n == floor ]] && args=("$total")
+  [[ $n == floor || $n == qt-floor ]] && args=("$total")
   # shellcheck disable=SC2086
   "${in_netns[@]}" env DISPLAY="${display[$n]}" XDG_RUNTIME_DIR="$workdir/runtime.$n" ${envs[$i]} \
     "${commands[$i]}" "${args[@]}" >"$workdir/$n.log" 2>&1 &
@@ -162,10 +182,38 @@ echo "shown, stream at $rate_kb KB/s: ${shown_seconds} s"
 # The shown time is cut into windows: a burst of other work on this shared machine
 # spoils one window's ratio, not the median of them.
 declare -A ts xs
-for ((k = 0; k <= windows; k++)); do
-  ((k == 0)) || sleep "$(calc "$shown_seconds / $windows")"
-  for n in "${names[@]}"; do ts[$n,$k]=$(snapshot "${app[$n]}"); xs[$n,$k]=$(snapshot "${xvfb[$n]}"); done
-done
+if [[ -n ${SIDE_BY_SIDE:-} ]]; then
+  for ((k = 0; k <= windows; k++)); do
+    ((k == 0)) || sleep "$(calc "$shown_seconds / $windows")"
+    for n in "${names[@]}"; do ts[$n,$k]=$(snapshot "${app[$n]}"); xs[$n,$k]=$(snapshot "${xvfb[$n]}"); done
+  done
+else
+  # Taking turns: the snapshots of a program add up its own windows only, so that what
+  # follows reads them as if it had run alone for its windows' time.
+  add() {
+    awk -v s="$1" -v a="$2" -v b="$3" 'BEGIN {
+      split(s, t, " "); split(a, x, " "); split(b, y, " ")
+      printf "%d %d %.6f", t[1] + y[1] - x[1], t[2] + y[2] - x[2], t[3] + y[3] - x[3] }'
+  }
+  for n in "${names[@]}"; do
+    kill -STOP "${app[$n]}"
+    ts[$n,0]="0 0 0"; xs[$n,0]="0 0 0"
+  done
+  for ((k = 1; k <= windows; k++)); do
+    for n in "${names[@]}"; do
+      kill -CONT "${app[$n]}"
+      sleep "$resume_seconds"
+      a=$(snapshot "${app[$n]}"); b=$(snapshot "${xvfb[$n]}")
+      sleep "$(calc "$shown_seconds / $windows")"
+      a2=$(snapshot "${app[$n]}"); b2=$(snapshot "${xvfb[$n]}")
+      kill -STOP "${app[$n]}"
+      ts[$n,$k]=$(add "${ts[$n,$((k - 1))]}" "$a" "$a2")
+      xs[$n,$k]=$(add "${xs[$n,$((k - 1))]}" "$b" "$b2")
+    done
+  done
+  for n in "${names[@]}"; do kill -CONT "${app[$n]}"; done
+  sleep "$resume_seconds"
+fi
 for n in "${names[@]}"; do
   t0[$n]=${ts[$n,0]}; x0[$n]=${xs[$n,0]}; t1[$n]=${ts[$n,$windows]}; x1[$n]=${xs[$n,$windows]}
 done
