@@ -38,7 +38,7 @@
 # side, two programs that both wake 64 times a second keep one phase against each other
 # for the whole run, and which of them wakes into the other's wake-up decides who pays
 # for it: two copies of the floor side by side measured from 0.75 to 1.34 times each
-# other, run after run; taking turns, 0.95 to 1.08. SIDE_BY_SIDE=1 measures them all at
+# other, run after run; taking turns, 0.91 to 1.08. SIDE_BY_SIDE=1 measures them all at
 # once as before. The shown time is then SHOWN_SECONDS for each program.
 # Needs root, for the network namespace.
 set -euo pipefail
