@@ -149,7 +149,8 @@ for n in "${names[@]}"; do b1[$n]=$(snapshot "${xvfb[$n]}"); idle[$n]=$(percent 
 resume_seconds=${RESUME_SECONDS:-1}
 shown_wall=$shown_seconds
 [[ -n ${SIDE_BY_SIDE:-} ]] ||
-  shown_wall=$(((shown_seconds + (resume_seconds + 1) * windows) * ${#names[@]}))
+  shown_wall=$(awk -v s="$shown_seconds" -v r="$resume_seconds" -v w="$windows" -v n="${#names[@]}" \
+    'BEGIN { printf "%d", (s + (r + 1) * w) * n + 1 }')
 total=$((settle_seconds + shown_wall + hidden_seconds + perf_seconds + 30))
 start_stream_server "$((total + 30))"
 
