@@ -40,7 +40,9 @@ protected:
 
 private:
     void arm() {
-        const qint64 wait = std::max<qint64>(0, (m_frame + 1) * TickNs - m_clock.nsecsElapsed());
+        // The next tick from now: ticks missed while stopped are not made up, as in Tarvo.
+        const qint64 now = m_clock.nsecsElapsed();
+        const qint64 wait = (now / TickNs + 1) * TickNs - now;
         m_timer.start(int((wait + 999'999) / 1'000'000), Qt::PreciseTimer, this);
     }
 
