@@ -75,8 +75,8 @@ status_field() { awk -v k="$2:" '$1 == k { print $2 }' "/proc/$1/status"; }
 private_dirty() { awk '$1 == "Private_Dirty:" { print $2 }' "/proc/$1/smaps_rollup"; }
 # Context switches of every thread: the process's own status counts its first thread only.
 wakeups() {
-  cat /proc/"$1"/task/*/status 2>/dev/null |
-    awk '$1 == "voluntary_ctxt_switches:" || $1 == "nonvoluntary_ctxt_switches:" { n += $2 } END { print n + 0 }'
+  awk '$1 == "voluntary_ctxt_switches:" || $1 == "nonvoluntary_ctxt_switches:" { n += $2 }
+    END { print n + 0 }' /proc/"$1"/task/*/status 2>/dev/null
 }
 # snapshot PID: "cpu-ns wakeups wall-seconds"
 snapshot() { echo "$(cpu_ns "$1") $(wakeups "$1") $EPOCHREALTIME"; }
