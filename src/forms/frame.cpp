@@ -8,9 +8,11 @@ namespace tarvo::forms {
 namespace {
 struct FrameState {
     std::function<void()> handler;
-    int tickDepth = 0;
     bool posted = false;
 };
+
+// Each thread that runs ticks ends its own frames.
+thread_local int t_tickDepth = 0;
 
 FrameState& state() {
     static FrameState s;
@@ -30,7 +32,7 @@ void setFrameEndHandler(std::function<void()> handler) {
 
 void requestFrameEnd() {
     FrameState& s = state();
-    if (s.tickDepth > 0 || s.posted || !QCoreApplication::instance())
+    if (t_tickDepth > 0 || s.posted || !QCoreApplication::instance())
         return;
     s.posted = true;
     QMetaObject::invokeMethod(
@@ -43,16 +45,16 @@ void requestFrameEnd() {
 }
 
 void beginTick() {
-    ++state().tickDepth;
+    ++t_tickDepth;
 }
 
 void endTick() {
-    --state().tickDepth;
+    --t_tickDepth;
     endFrame();
 }
 
 bool insideTick() {
-    return state().tickDepth > 0;
+    return t_tickDepth > 0;
 }
 
 } // namespace tarvo::forms

@@ -34,6 +34,13 @@ void Timer::setEnabled(bool enabled) {
     restart();
 }
 
+void Timer::setFrameTimer(bool frameTimer) {
+    if (frameTimer == m_frameTimer)
+        return;
+    m_frameTimer = frameTimer;
+    restart();
+}
+
 // A timer falls due on the first clock tick at or after its interval has passed, so the
 // interval goes up to a whole number of 1/64 s ticks; the period is that many ticks,
 // given to the nearest millisecond: 2 and 8 ms give 16, 20 ms gives 31, 1000 stays 1000.

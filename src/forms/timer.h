@@ -21,6 +21,11 @@ public:
     bool isEnabled() const { return m_enabled; }
     void setEnabled(bool enabled);
 
+    // A frame timer fires on the frame thread where the platform runs one (see
+    // TickSource): its handlers draw only on surfaces, and its tick is connected directly.
+    bool isFrameTimer() const { return m_frameTimer; }
+    void setFrameTimer(bool frameTimer);
+
     // The period in whole milliseconds the timer really fires at.
     static int effectiveInterval(int milliseconds);
 
@@ -37,6 +42,7 @@ private:
     int m_interval = 0;
     bool m_enabled = false;
     bool m_handling = false;
+    bool m_frameTimer = false;
 };
 
 } // namespace tarvo::forms

@@ -1,5 +1,8 @@
 #include "forms/yield.h"
 
+#include "forms/framelock.h"
+#include "forms/framethread.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTimer>
@@ -33,12 +36,17 @@ qint64 now() {
 } // namespace
 
 void doEvents() {
+    // A frame thread has no messages of its own, and the window's are not its to run.
+    if (onFrameThread())
+        return;
     YieldState& s = state();
     // Copied so that a handler may replace itself while it runs.
     if (const auto handler = s.handler) {
         handler();
         return;
     }
+    // Frames run meanwhile, as timers due would in a yield.
+    const FrameLock::Release release;
     if (s.lookedAt >= 0 && now() - s.lookedAt < FreshNs) {
         QCoreApplication::sendPostedEvents();
         return;
@@ -63,6 +71,7 @@ bool waitWithMessages(const std::function<bool()>& ready,
         const auto left = duration_cast<milliseconds>(*deadline - steady_clock::now());
         timer.start(std::max(left, milliseconds(0)));
     }
+    const FrameLock::Release release;
     while (!ready() && !expired)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     return ready();

@@ -214,10 +214,14 @@ void form1::connectTimers() {
         {&m_Timer1, 20000}, {&m_Timer2, 1000}, {&m_Timer3, 2}, {&m_Timer4, 8}};
     for (auto [timer, interval] : timers)
         timer->setInterval(interval);
+    // The animation and the graph draw only on the gauges' and the graph's surfaces: they
+    // may run on the frame thread, so their handlers are called directly.
+    m_Timer3.setFrameTimer(true);
+    m_Timer4.setFrameTimer(true);
     connect(&m_Timer1, &Timer::tick, this, &form1::Timer1_Timer);
     connect(&m_Timer2, &Timer::tick, this, &form1::Timer2_Timer);
-    connect(&m_Timer3, &Timer::tick, this, &form1::Timer3_Timer);
-    connect(&m_Timer4, &Timer::tick, this, &form1::Timer4_Timer);
+    connect(&m_Timer3, &Timer::tick, this, &form1::Timer3_Timer, Qt::DirectConnection);
+    connect(&m_Timer4, &Timer::tick, this, &form1::Timer4_Timer, Qt::DirectConnection);
 }
 
 ucProgressBar& form1::bar(int index) const {

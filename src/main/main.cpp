@@ -1,15 +1,17 @@
+#include "forms/application.h"
 #include "forms/font.h"
+#include "forms/framelock.h"
 #include "forms/surfacewidget.h"
 #include "main/form1.h"
 #include "platform/application.h"
 #include "platform/presentation.h"
 #include "platform/services.h"
 
-#include <QApplication>
-
 int main(int argc, char* argv[]) {
     tarvo::platform::prepareApplication();
-    QApplication app(argc, argv);
+    tarvo::forms::Application app(argc, argv);
+    // Held while the window is set up, as while it handles an event; let go to wait.
+    tarvo::forms::FrameLock::Hold setup;
     app.setApplicationName(QStringLiteral("Tarvo"));
     // Ties the window to its launcher (icon and name in task lists).
     app.setDesktopFileName(QStringLiteral("tarvo"));
@@ -29,5 +31,6 @@ int main(int argc, char* argv[]) {
     QObject::connect(&window, &tarvo::form1::unloaded, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     window.show();
+    setup.release();
     return app.exec();
 }

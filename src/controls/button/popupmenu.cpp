@@ -1,5 +1,7 @@
 #include "controls/button/popupmenu.h"
 
+#include "forms/framelock.h"
+
 #include <QApplication>
 #include <QCursor>
 #include <QWidget>
@@ -83,7 +85,11 @@ PopupMenu::Outcome PopupMenu::open(QWidget& control, bool& popupShown, bool& ski
     const QPoint anchor = control.mapToGlobal(position->anchor);
     // A handler run from the menu may end the button, and with it this object.
     const QPointer<QWidget> alive(&control);
-    menu.exec(menuTopLeft(anchor, position->flags, menu.sizeHint()));
+    {
+        // The menu's loop waits like a yield: frames go on meanwhile.
+        const forms::FrameLock::Release release;
+        menu.exec(menuTopLeft(anchor, position->flags, menu.sizeHint()));
+    }
     if (!alive)
         return Outcome::ControlEnded;
     // The menu and its items belong to the host; its own default comes back.

@@ -1,6 +1,7 @@
 #include "controls/progressbar/ucprogressbaraccessible.h"
 
 #include "controls/progressbar/ucprogressbar.h"
+#include "forms/framethread.h"
 
 namespace tarvo {
 
@@ -72,8 +73,11 @@ void installProgressBarAccessibility() {
 void notifyProgressBarValue(ucProgressBar* bar, int value) {
     if (!QAccessible::isActive())
         return;
-    QAccessibleValueChangeEvent event(bar, value);
-    QAccessible::updateAccessibility(&event);
+    // The screen reader's bridge lives on the window thread; a frame thread posts there.
+    forms::runOnWindowThread(bar, [bar, value] {
+        QAccessibleValueChangeEvent event(bar, value);
+        QAccessible::updateAccessibility(&event);
+    });
 }
 
 } // namespace tarvo

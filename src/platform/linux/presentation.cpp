@@ -2,6 +2,7 @@
 
 #include "forms/frame.h"
 #include "forms/surfacepresenter.h"
+#include "forms/ticksource.h"
 #include "platform/linux/xlink.h"
 #include "platform/linux/xsurfacepresenter.h"
 
@@ -25,6 +26,9 @@ void installSurfacePresenters() {
                 return nullptr;
             return std::make_unique<XSurfacePresenter>(*link, widget, surface);
         });
+    // Frames go straight to the window system, so they need not wait for Qt's loop:
+    // they run on a thread of their own, woken only by their clock.
+    forms::TickSource::instance().setFrameThreadEnabled(true);
 }
 
 } // namespace tarvo::platform

@@ -2,6 +2,8 @@
 
 #include "platform/linux/xsurfacepresenter.h"
 
+#include "forms/framethread.h"
+
 #include <algorithm>
 #include <cstdlib>
 
@@ -97,7 +99,7 @@ void XLink::checkConnection() {
     if (m_lost || !xcb_connection_has_error(m_connection))
         return;
     m_lost = true;
-    m_notifier->setEnabled(false);
+    forms::runOnWindowThread(this, [this] { m_notifier->setEnabled(false); });
     // The server has dropped the windows with the connection: Qt paints them again.
     const std::vector<XSurfacePresenter*> presenters = m_presenters;
     for (XSurfacePresenter* p : presenters)

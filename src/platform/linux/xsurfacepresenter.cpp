@@ -1,6 +1,7 @@
 #include "platform/linux/xsurfacepresenter.h"
 
 #include "forms/frame.h"
+#include "forms/framethread.h"
 #include "forms/surface.h"
 #include "platform/linux/xlink.h"
 
@@ -207,8 +208,7 @@ bool XSurfacePresenter::handle(const xcb_generic_event_t* event) {
         // Gone with its parent: made again at the next show.
         m_window = 0;
         m_mapped = false;
-        if (m_widget)
-            m_widget->update();
+        repaintWidget();
         return true;
     }
     default:
@@ -222,8 +222,16 @@ void XSurfacePresenter::lose() {
     m_failed = true;
     m_scroll.reset();
     m_dirty = QRegion();
+    repaintWidget();
+}
+
+void XSurfacePresenter::repaintWidget() {
+    // Events and a lost link may reach a presenter during a frame on the frame thread.
     if (m_widget)
-        m_widget->update();
+        forms::runOnWindowThread(m_widget, [widget = m_widget] {
+            if (widget)
+                widget->update();
+        });
 }
 
 bool XSurfacePresenter::eventFilter(QObject* watched, QEvent* event) {
@@ -309,8 +317,7 @@ void XSurfacePresenter::dropWindow() {
     m_mapped = false;
     m_scroll.reset();
     m_dirty = QRegion();
-    if (m_widget)
-        m_widget->update();
+    repaintWidget();
 }
 
 void XSurfacePresenter::place() {

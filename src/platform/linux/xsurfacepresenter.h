@@ -52,7 +52,8 @@ private:
     };
 
     bool makeWindow();
-    void dropWindow(); // falls back to Qt's painting
+    void dropWindow();    // falls back to Qt's painting
+    void repaintWidget(); // has Qt paint the widget, on the window thread
     void place();
     bool coveredByOthers() const;
     void putImage(const QRect& rect);

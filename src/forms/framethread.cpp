@@ -1,0 +1,69 @@
+#include "forms/framethread.h"
+
+#include <QMetaObject>
+#include <QObject>
+
+namespace tarvo::forms {
+
+namespace {
+thread_local bool t_onFrameThread = false;
+} // namespace
+
+FrameThread::FrameThread(std::function<void(qint64)> deliver, Clock::time_point epoch,
+                         std::chrono::nanoseconds tickLength)
+    : m_deliver(std::move(deliver))
+    , m_epoch(epoch)
+    , m_tickLength(tickLength)
+    , m_thread([this] { run(); }) {}
+
+FrameThread::~FrameThread() {
+    {
+        const std::lock_guard lock(m_mutex);
+        m_quit = true;
+    }
+    m_wake.notify_one();
+    m_thread.join();
+}
+
+void FrameThread::schedule(qint64 tick) {
+    {
+        const std::lock_guard lock(m_mutex);
+        if (m_next == tick)
+            return;
+        m_next = tick;
+    }
+    m_wake.notify_one();
+}
+
+void FrameThread::run() {
+    t_onFrameThread = true;
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        m_wake.wait(lock, [this] { return m_quit || m_next >= 0; });
+        if (m_quit)
+            return;
+        const qint64 tick = m_next;
+        // An absolute time, as a periodic timer keeps: a late wake-up does not push the
+        // ticks after it.
+        if (m_wake.wait_until(lock, m_epoch + tick * m_tickLength,
+                              [&] { return m_quit || m_next != tick; }))
+            continue; // rescheduled, or ending
+        lock.unlock();
+        m_deliver(tick);
+        lock.lock();
+    }
+}
+
+bool onFrameThread() {
+    return t_onFrameThread;
+}
+
+void runOnWindowThread(QObject* context, std::function<void()> f) {
+    if (!t_onFrameThread) {
+        f();
+        return;
+    }
+    QMetaObject::invokeMethod(context, std::move(f), Qt::QueuedConnection);
+}
+
+} // namespace tarvo::forms
