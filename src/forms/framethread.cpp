@@ -7,6 +7,10 @@ namespace tarvo::forms {
 
 namespace {
 thread_local bool t_onFrameThread = false;
+
+// How many ticks on from the last one run the thread sleeps through to the next without
+// waiting on its schedule: a schedule that changes meanwhile is seen at most that late.
+constexpr int NearTicks = 2;
 } // namespace
 
 FrameThread::FrameThread(std::function<void(qint64)> deliver, Clock::time_point epoch,
@@ -38,6 +42,7 @@ void FrameThread::schedule(qint64 tick) {
 void FrameThread::run() {
     t_onFrameThread = true;
     std::unique_lock lock(m_mutex);
+    qint64 last = -1; // the tick run last
     for (;;) {
         m_wake.wait(lock, [this] { return m_quit || m_next >= 0; });
         if (m_quit)
@@ -45,11 +50,22 @@ void FrameThread::run() {
         const qint64 tick = m_next;
         // An absolute time, as a periodic timer keeps: a late wake-up does not push the
         // ticks after it.
-        if (m_wake.wait_until(lock, m_epoch + tick * m_tickLength,
-                              [&] { return m_quit || m_next != tick; }))
-            continue; // rescheduled, or ending
+        const Clock::time_point at = m_epoch + tick * m_tickLength;
+        if (last < 0 || tick - last > NearTicks) {
+            // Far off: a wait that a new schedule or the end cuts short.
+            m_wake.wait_until(lock, at, [&] { return m_quit || m_next != tick; });
+        } else {
+            // The next tick or the one after, as nearly always: a plain sleep, which
+            // spares the condition's locking and the wake-up it would send on leaving.
+            lock.unlock();
+            std::this_thread::sleep_until(at);
+            lock.lock();
+        }
+        if (m_quit || m_next != tick)
+            continue; // rescheduled meanwhile, or ending
         lock.unlock();
         m_deliver(tick);
+        last = tick;
         lock.lock();
     }
 }
