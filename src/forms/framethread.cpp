@@ -3,6 +3,8 @@
 #include <QMetaObject>
 #include <QObject>
 
+#include <algorithm>
+
 namespace tarvo::forms {
 
 namespace {
@@ -51,21 +53,27 @@ void FrameThread::run() {
         // An absolute time, as a periodic timer keeps: a late wake-up does not push the
         // ticks after it.
         const Clock::time_point at = m_epoch + tick * m_tickLength;
+        qint64 current = tick; // the tick it is when the thread runs it
         if (last < 0 || tick - last > NearTicks) {
             // Far off: a wait that a new schedule or the end cuts short.
             m_wake.wait_until(lock, at, [&] { return m_quit || m_next != tick; });
-        } else {
+            current = std::max(tick, qint64((Clock::now() - m_epoch) / m_tickLength));
+        } else if (const Clock::time_point now = Clock::now(); now < at) {
             // The next tick or the one after, as nearly always: a plain sleep, which
             // spares the condition's locking and the wake-up it would send on leaving.
             lock.unlock();
-            std::this_thread::sleep_until(at);
+            std::this_thread::sleep_for(at - now);
             lock.lock();
+        } else {
+            // Late (the window thread held the frames back): the ticks missed are not
+            // made up.
+            current = (now - m_epoch) / m_tickLength;
         }
         if (m_quit || m_next != tick)
             continue; // rescheduled meanwhile, or ending
         lock.unlock();
-        m_deliver(tick);
-        last = tick;
+        m_deliver(current);
+        last = current;
         lock.lock();
     }
 }

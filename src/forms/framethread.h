@@ -19,7 +19,8 @@ class FrameThread final {
 public:
     using Clock = std::chrono::steady_clock;
 
-    // deliver(tick) runs on the thread; tick k falls at epoch + k * tickLength.
+    // deliver(tick) runs on the thread with the tick it is then (later than the one
+    // scheduled when the thread was held back); tick k falls at epoch + k * tickLength.
     FrameThread(std::function<void(qint64)> deliver, Clock::time_point epoch,
                 std::chrono::nanoseconds tickLength);
     ~FrameThread();

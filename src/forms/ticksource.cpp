@@ -79,8 +79,7 @@ void TickSource::deliver(qint64 tick) {
 
 void TickSource::deliverFrames(qint64 tick) {
     const FrameLock::Hold hold;
-    // Ticks missed while the window thread held the lock are not made up.
-    fireDue(std::max(tick, currentTick()), true);
+    fireDue(tick, true);
 }
 
 void TickSource::fireDue(qint64 tick, bool frames) {
@@ -97,8 +96,10 @@ void TickSource::fireDue(qint64 tick, bool frames) {
             e.due = tick + e.period;
     }
     ++m_deliveries;
-    // Armed before the handlers run, so that ticks keep coming while one of them yields.
-    arm();
+    // Armed before the handlers run, so that ticks keep coming while one of them yields
+    // (the frame thread's never do).
+    if (!frames)
+        arm();
     beginTick();
     for (const QPointer<Timer>& timer : due)
         if (timer)
