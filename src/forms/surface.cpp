@@ -253,7 +253,8 @@ void Surface::scrollByOrigin(const QRect& r, int step, Uncovered uncovered) {
         settle();
     // Raw moves in the store must not show through a copy someone holds, nor miss an
     // image that a write while shared has detached from it: start a store of its own.
-    if (!m_store || !m_image.isDetached() || m_image.constBits() != storeAt(0, m_origin)) {
+    if (!m_store || !m_image.isDetached() ||
+        (!m_viewStale && m_image.constBits() != storeAt(0, m_origin))) {
         settle();
         adoptStore();
     }
@@ -284,7 +285,9 @@ void Surface::scrollByOrigin(const QRect& r, int step, Uncovered uncovered) {
             std::memmove(view + y * stride + w * pixel, view + y * stride + (w - step) * pixel,
                          std::size_t(step * pixel));
     m_origin += step;
-    placeView();
+    // Placed when something reads or draws on the image: a graph that scrolls every
+    // frame reaches its strip through pixelsOf and never needs it.
+    m_viewStale = true;
 }
 
 void Surface::settleRows() const {
@@ -300,16 +303,34 @@ void Surface::settleRows() const {
 
 QImage& Surface::imageOf(const QRect& area) {
     // A write to a shared image copies it, rows that lag behind included: settle first.
-    if (area.top() < m_bandTop || area.bottom() > m_bandBottom || !m_image.isDetached())
+    if (area.top() < m_bandTop || area.bottom() > m_bandBottom || !m_image.isDetached() ||
+        m_viewStale)
         settle();
     unpack();
     return m_image;
 }
 
 const QImage& Surface::imageOf(const QRect& area) const {
-    if (area.top() < m_bandTop || area.bottom() > m_bandBottom)
+    if (area.top() < m_bandTop || area.bottom() > m_bandBottom || m_viewStale)
         settle();
     return m_image;
+}
+
+Surface::Pixels Surface::pixelsOf(const QRect& area) {
+    if (area.top() < m_bandTop || area.bottom() > m_bandBottom || !m_image.isDetached())
+        settle();
+    unpack();
+    if (m_viewStale)
+        return {storeAt(0, m_origin), m_store->bytesPerLine(), m_store->format()};
+    return {m_image.bits(), m_image.bytesPerLine(), m_image.format()};
+}
+
+Surface::ConstPixels Surface::pixelsOf(const QRect& area) const {
+    if (area.top() < m_bandTop || area.bottom() > m_bandBottom)
+        settle();
+    if (m_viewStale)
+        return {storeAt(0, m_origin), m_store->bytesPerLine(), m_store->format()};
+    return {m_image.constBits(), m_image.bytesPerLine(), m_image.format()};
 }
 
 void Surface::adoptStore() {
@@ -323,7 +344,8 @@ void Surface::adoptStore() {
     placeView();
 }
 
-void Surface::placeView() {
+void Surface::placeView() const {
+    m_viewStale = false;
     // Every view keeps the store alive, so a copy of an earlier view stays valid.
     auto* keep = new std::shared_ptr<QImage>(m_store);
     QImage view(

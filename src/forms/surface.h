@@ -71,6 +71,21 @@ public:
     // wait to follow the scrolls of a band (see scroll), which costs nothing until read.
     QImage& imageOf(const QRect& area);
     const QImage& imageOf(const QRect& area) const;
+    // The pixels of area, raw, for code that runs every frame: reaching them never
+    // places the image again after a scroll. bits is the image's top left; rows outside
+    // area may lag as for imageOf. A write is marked as for image().
+    struct Pixels {
+        uchar* bits = nullptr;
+        qsizetype bytesPerLine = 0;
+        QImage::Format format = QImage::Format_Invalid;
+    };
+    struct ConstPixels {
+        const uchar* bits = nullptr;
+        qsizetype bytesPerLine = 0;
+        QImage::Format format = QImage::Format_Invalid; // a palette image's too
+    };
+    Pixels pixelsOf(const QRect& area);
+    ConstPixels pixelsOf(const QRect& area) const;
     QFont qfont() const;
     void markDirty(const QRect& rect);
     void markAllDirty();
@@ -113,6 +128,8 @@ private:
     void settle() const {
         if (m_lagging)
             settleRows();
+        if (m_viewStale)
+            placeView();
     }
     void settleRows() const;
     void prepareToDraw() {
@@ -121,7 +138,7 @@ private:
     }
     void unpack();
     void pack();
-    void placeView();
+    void placeView() const;
     uchar* storeAt(int row, int column) const;
 
     struct Scroll {
@@ -130,14 +147,17 @@ private:
         int dy = 0;
     };
 
-    QImage m_image;
+    // Mutable for the view, which is placed again after scrolls only when first read.
+    mutable QImage m_image;
     // Once the surface scrolls leftward, m_image is a view onto this wider store from
     // column m_origin; the store is shared with copies of the view that callers hold.
+    // After a scroll by origin the view still lies where it was until settled.
     std::shared_ptr<QImage> m_store;
     int m_origin = 0;
     // While lagging, the rows outside the band [m_bandTop, m_bandBottom] that scrolls
     // move are still at store column m_keptOrigin.
     mutable bool m_lagging = false;
+    mutable bool m_viewStale = false;
     int m_keptOrigin = 0;
     int m_bandTop = 0;
     int m_bandBottom = -1;

@@ -222,8 +222,7 @@ void TrafficGraph::scrollAndShow(forms::Surface& pic, qint16 step, bool drew) {
             from = std::clamp(m_drawnFrom - int(step), 0, from);
         // Straight from the store: the bitmap's view is placed again only to draw on it.
         const QRect strip(from, HeaderHeight, w - from, shownBottom - HeaderHeight);
-        gdi::bitBlt(pic.imageOf(strip), strip.topLeft(), m_store,
-                    gdi::Rect{m_origin + from, HeaderHeight, m_origin + w, shownBottom});
+        copyStrip(pic, strip);
         pic.markDirty(strip);
     } else {
         gdi::bitBlt(pic.image(), {0, HeaderHeight}, bitmapView(),
@@ -234,6 +233,23 @@ void TrafficGraph::scrollAndShow(forms::Surface& pic, qint16 step, bool drew) {
     noteShown(pic);
     m_finished = true;
     forms::doEvents();
+}
+
+void TrafficGraph::copyStrip(forms::Surface& pic, const QRect& strip) {
+    const gdi::Rect source{m_origin + strip.left(), strip.top(), m_origin + strip.right() + 1,
+                           strip.bottom() + 1};
+    // Row by row where the box keeps the store's pixel format (it always does unless
+    // someone changed it): its image is not placed again after its own scroll.
+    const forms::Surface::Pixels to = pic.pixelsOf(strip);
+    if (to.format != m_store.format() || m_store.depth() % 8 != 0) {
+        gdi::bitBlt(pic.imageOf(strip), strip.topLeft(), m_store, source);
+        return;
+    }
+    const qsizetype pixel = m_store.depth() / 8;
+    const std::size_t bytes = std::size_t(strip.width() * pixel);
+    uchar* row = to.bits + strip.top() * to.bytesPerLine + strip.left() * pixel;
+    for (int y = strip.top(); y <= strip.bottom(); ++y, row += to.bytesPerLine)
+        std::memcpy(row, storeAt(y, source.left), bytes);
 }
 
 bool TrafficGraph::scrollByOrigin(int w, int h, qint16 step) {

@@ -70,6 +70,8 @@ private:
                    std::span<const qint16> values);
     void drawGridMarks(const forms::Surface& pic);
     void scrollAndShow(forms::Surface& pic, qint16 step, bool drew);
+    // Copies the bitmap's columns of strip from the store into the box at the same place.
+    void copyStrip(forms::Surface& pic, const QRect& strip);
     // Scrolls the graph rows by moving the origin; false where only the plain block
     // copy gives the same pixels (a step below one, rows left unscrolled).
     bool scrollByOrigin(int w, int h, qint16 step);

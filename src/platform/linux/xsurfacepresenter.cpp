@@ -127,20 +127,21 @@ void XSurfacePresenter::send() {
 }
 
 void XSurfacePresenter::putImage(const QRect& rect) {
-    QImage converted;
-    const QImage* image = &m_surface.imageOf(rect);
-    if (image->depth() != 32) {
-        converted = image->convertToFormat(QImage::Format_RGB32);
-        image = &converted;
-    }
-    const QRect r = rect.intersected(image->rect());
+    const QRect r = rect.intersected(QRect(QPoint(0, 0), m_surface.size()));
     if (r.isEmpty())
         return;
+    // Raw, so that a scrolled surface need not place its image again every frame.
+    forms::Surface::ConstPixels pixels = m_surface.pixelsOf(r);
+    QImage converted;
+    if (QImage::toPixelFormat(pixels.format).bitsPerPixel() != 32) {
+        converted = m_surface.imageOf(r).convertToFormat(QImage::Format_RGB32);
+        pixels = {converted.constBits(), converted.bytesPerLine(), converted.format()};
+    }
     xcb_connection_t* const c = m_link.connection();
     const std::size_t rowBytes = std::size_t(r.width()) * 4;
     const int rowsPerRequest = int(std::max<std::size_t>(1, m_link.maxImageBytes() / rowBytes));
-    const qsizetype stride = image->bytesPerLine();
-    const uint8_t* const origin = image->constBits() + std::size_t(r.x()) * 4;
+    const qsizetype stride = pixels.bytesPerLine;
+    const uint8_t* const origin = pixels.bits + std::size_t(r.x()) * 4;
     // Whole rows of the image go straight from it; narrower areas are gathered.
     const bool direct = std::size_t(stride) == rowBytes;
     for (int y = r.top(); y <= r.bottom(); y += rowsPerRequest) {
