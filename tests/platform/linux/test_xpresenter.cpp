@@ -102,13 +102,7 @@ void TestXPresenter::scrollFrame(int dx, int seed, bool twice) {
         // move here.
         const QRect strip(ScrollArea.right() + 1 + dx, ScrollArea.top(), -dx, ScrollArea.height());
         if (seed % 2 == 0) {
-            // As the graph does: the strip goes in raw, the image stays unplaced.
             surface.scroll(ScrollArea, dx, 0, forms::Surface::Uncovered::Repainted);
-            const forms::Surface::Pixels to = surface.pixelsOf(strip);
-            for (int y = strip.top(); y <= strip.bottom(); ++y)
-                for (int x = strip.left(); x <= strip.right(); ++x)
-                    reinterpret_cast<QRgb*>(to.bits + y * to.bytesPerLine)[x] =
-                        pattern(x, y, seed * 2 + pass);
         } else {
             QImage& image = surface.image();
             for (int y = ScrollArea.top(); y <= ScrollArea.bottom(); ++y) {
@@ -116,10 +110,14 @@ void TestXPresenter::scrollFrame(int dx, int seed, bool twice) {
                 std::memmove(row, row - dx, sizeof(QRgb) * std::size_t(ScrollArea.width() + dx));
             }
             surface.markScrolled(ScrollArea, dx, 0);
-            for (int y = strip.top(); y <= strip.bottom(); ++y)
-                for (int x = strip.left(); x <= strip.right(); ++x)
-                    image.setPixel(x, y, pattern(x, y, seed * 2 + pass));
         }
+        // As the graph does: the strip goes in raw, after a scroll by origin into an
+        // image not placed again.
+        const forms::Surface::Pixels to = surface.pixelsOf(strip);
+        for (int y = strip.top(); y <= strip.bottom(); ++y)
+            for (int x = strip.left(); x <= strip.right(); ++x)
+                reinterpret_cast<QRgb*>(to.bits + y * to.bytesPerLine)[x] =
+                    pattern(x, y, seed * 2 + pass);
         surface.markDirty(strip);
         // A small change in the header and one inside the scrolled area; none every
         // fourth frame, which goes out from the unplaced image.
