@@ -19,15 +19,6 @@ namespace {
 // Any warning from Qt (an object used from the wrong thread, above all) fails the test.
 std::atomic<int> g_warnings{0};
 
-// Runs the window thread's loop until done() holds; false after five seconds.
-bool runUntil(const std::function<bool()>& done) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done() && clock.elapsed() < 5000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    return done();
-}
-
 // A frame timer at every tick whose handler notes where and how it ran.
 struct FrameProbe {
     Timer timer;
@@ -92,7 +83,7 @@ private slots:
         busy.start(0);
         probe.timer.setEnabled(true);
         windowTimer.setEnabled(true);
-        QVERIFY(runUntil([&] { return postedHere >= 30 && windowTicks >= 3; }));
+        QTRY_VERIFY_WITH_TIMEOUT(postedHere >= 30 && windowTicks >= 3, 5000);
         probe.timer.setEnabled(false);
         QVERIFY(windowTicks < 1000);
         QVERIFY(!overlapped);
@@ -105,7 +96,7 @@ private slots:
     void onlyAYieldOfTheWindowThreadLetsFramesIn() {
         FrameProbe probe;
         probe.timer.setEnabled(true);
-        QVERIFY(runUntil([&] { return probe.ticks >= 1; }));
+        QTRY_VERIFY_WITH_TIMEOUT(probe.ticks >= 1, 5000);
         int heldBack = -1;
         qint64 fiveTook = -1;
         QTimer::singleShot(0, [&] {
@@ -120,7 +111,7 @@ private slots:
                 doEvents();
             fiveTook = probe.ticks >= before + 5 ? clock.elapsed() : -1;
         });
-        QVERIFY(runUntil([&] { return heldBack >= 0; }));
+        QTRY_VERIFY_WITH_TIMEOUT(heldBack >= 0, 5000);
         QCOMPARE(heldBack, 0);
         // The one held back and the current one at once, the next three a tick apart.
         QVERIFY2(fiveTook >= 25, qPrintable(QString::number(fiveTook)));
@@ -132,14 +123,14 @@ private slots:
     void idleWithoutFrameTimersAndBackOnTheWindowThreadWhenOff() {
         FrameProbe probe;
         probe.timer.setEnabled(true);
-        QVERIFY(runUntil([&] { return probe.ticks >= 2; }));
+        QTRY_VERIFY_WITH_TIMEOUT(probe.ticks >= 2, 5000);
         probe.timer.setEnabled(false);
         const qint64 deliveries = TickSource::instance().deliveries();
         QTest::qWait(200);
         QCOMPARE(TickSource::instance().deliveries(), deliveries);
 
         probe.timer.setEnabled(true);
-        QVERIFY(runUntil([&] { return probe.ticks >= 4; }));
+        QTRY_VERIFY_WITH_TIMEOUT(probe.ticks >= 4, 5000);
         {
             const FrameLock::Hold hold;
             std::this_thread::sleep_for(std::chrono::milliseconds(40));
@@ -147,7 +138,7 @@ private slots:
         }
         probe.placed = true;
         const int before = probe.ticks;
-        QVERIFY(runUntil([&] { return probe.ticks >= before + 2; }));
+        QTRY_VERIFY_WITH_TIMEOUT(probe.ticks >= before + 2, 5000);
         QVERIFY(!probe.placed);
     }
 };
