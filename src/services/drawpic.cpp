@@ -247,9 +247,22 @@ void TrafficGraph::copyStrip(forms::Surface& pic, const QRect& strip) {
     }
     const qsizetype pixel = m_store.depth() / 8;
     const std::size_t bytes = std::size_t(strip.width() * pixel);
+    const qsizetype stride = m_store.bytesPerLine();
     uchar* row = to.bits + strip.top() * to.bytesPerLine + strip.left() * pixel;
-    for (int y = strip.top(); y <= strip.bottom(); ++y, row += to.bytesPerLine)
-        std::memcpy(row, storeAt(y, source.left), bytes);
+    // One reach into the store, then row by row: each reach checks for sharing again.
+    const uchar* from = storeAt(strip.top(), source.left);
+    if (bytes == sizeof(quint32)) {
+        // The usual strip, one 32-bit pixel a row: no call per row.
+        for (int y = strip.top(); y <= strip.bottom();
+             ++y, row += to.bytesPerLine, from += stride) {
+            quint32 pixelValue;
+            std::memcpy(&pixelValue, from, sizeof pixelValue);
+            std::memcpy(row, &pixelValue, sizeof pixelValue);
+        }
+        return;
+    }
+    for (int y = strip.top(); y <= strip.bottom(); ++y, row += to.bytesPerLine, from += stride)
+        std::memcpy(row, from, bytes);
 }
 
 bool TrafficGraph::scrollByOrigin(int w, int h, qint16 step) {
