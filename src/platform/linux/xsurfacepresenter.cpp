@@ -20,6 +20,11 @@ namespace {
 // More rectangles than this go out as their bounding box, one request.
 constexpr int MaxRects = 8;
 
+// Rows gathered from a wider store go out in requests of at most this many bytes. The
+// buffer that gathers them is kept from frame to frame; sized by the largest area ever
+// sent (a whole surface again after an exposure), it would keep that much for good.
+constexpr std::size_t GatherBytes = 32 * 1024;
+
 // Qt's own connection, which creates the top-level windows.
 xcb_connection_t* qtConnection() {
     auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
@@ -139,11 +144,13 @@ void XSurfacePresenter::putImage(const QRect& rect) {
     }
     xcb_connection_t* const c = m_link.connection();
     const std::size_t rowBytes = std::size_t(r.width()) * 4;
-    const int rowsPerRequest = int(std::max<std::size_t>(1, m_link.maxImageBytes() / rowBytes));
     const qsizetype stride = pixels.bytesPerLine;
     const uint8_t* const origin = pixels.bits + std::size_t(r.x()) * 4;
     // Whole rows of the image go straight from it; narrower areas are gathered.
     const bool direct = std::size_t(stride) == rowBytes;
+    const std::size_t requestBytes =
+        direct ? m_link.maxImageBytes() : std::min(m_link.maxImageBytes(), GatherBytes);
+    const int rowsPerRequest = int(std::max<std::size_t>(1, requestBytes / rowBytes));
     for (int y = r.top(); y <= r.bottom(); y += rowsPerRequest) {
         const int rows = std::min(rowsPerRequest, r.bottom() + 1 - y);
         const uint8_t* data = origin + y * stride;
